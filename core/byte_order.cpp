@@ -1,0 +1,17 @@
+#include "core/byte_order.h"
+
+void Swap32(uint32_t* value) {
+  *value = __builtin_bswap32(*value);
+}
+
+void Swap32(int32_t* value) {
+  *value = static_cast<int32_t>(__builtin_bswap32(static_cast<uint32_t>(*value)));
+}
+
+void Swap16(uint16_t* value) {
+  *value = __builtin_bswap16(*value);
+}
+
+void Swap16(int16_t* value) {
+  *value = static_cast<int16_t>(__builtin_bswap16(static_cast<uint16_t>(*value)));
+}

@@ -1,0 +1,118 @@
+// The event loop on Qt: one QApplication, quit requests posted into its queue,
+// and termination signals turned into a quit request on the program's thread.
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/loop.h"
+#include "platform/qt/qt_state.h"
+
+namespace {
+
+QApplication* g_app = nullptr;
+bool g_quitPosted = false;
+void (*g_quitRequestHandler)() = nullptr;
+
+// Self-pipe: the signal handler may only write a byte; the notifier reads it
+// back on the program's thread.
+int g_signalPipe[2] = {-1, -1};
+QSocketNotifier* g_signalNotifier = nullptr;
+
+void OnSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+void InstallSignalHandlers() {
+  if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(g_signalNotifier, &QSocketNotifier::activated, [] {
+    char buffer[16];
+    while (read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+    }
+    if (g_quitRequestHandler) {
+      g_quitRequestHandler();
+    } else {
+      PlatformQuit(0);
+    }
+  });
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  // A parent may have started us with these blocked; a request that arrived
+  // before the handlers existed is delivered now.
+  sigset_t handled;
+  sigemptyset(&handled);
+  sigaddset(&handled, SIGTERM);
+  sigaddset(&handled, SIGINT);
+  sigaddset(&handled, SIGHUP);
+  sigprocmask(SIG_UNBLOCK, &handled, nullptr);
+}
+
+void RemoveSignalHandlers() {
+  signal(SIGTERM, SIG_DFL);
+  signal(SIGINT, SIG_DFL);
+  signal(SIGHUP, SIG_DFL);
+  delete g_signalNotifier;
+  g_signalNotifier = nullptr;
+  for (int& fd : g_signalPipe) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
+}  // namespace
+
+bool PlatformInit(int* argc, char** argv) {
+  if (g_app) return true;
+  // Pixels are ours: one logical pixel is one device pixel everywhere.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  qunsetenv("QT_SCALE_FACTOR");
+  qputenv("QT_QPA_PLATFORMTHEME", "");
+  QApplication::setDesktopSettingsAware(false);
+  g_app = new QApplication(*argc, argv);
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  InstallSignalHandlers();
+  g_quitPosted = false;
+  QtClockAppStarted();
+  return true;
+}
+
+void PlatformShutdown() {
+  if (!g_app) return;
+  QtClockAppStopping();
+  RemoveSignalHandlers();
+  delete g_app;
+  g_app = nullptr;
+}
+
+int PlatformRun() {
+  if (!g_app) return 0;
+  return QApplication::exec();
+}
+
+void PlatformQuit(int exitCode) {
+  if (g_quitPosted || !g_app) return;
+  g_quitPosted = true;
+  // Queued, like a quit message: everything posted before it is handled first.
+  QTimer::singleShot(0, g_app, [exitCode] { QCoreApplication::exit(exitCode); });
+}
+
+void PlatformPumpOnce() {
+  if (g_app) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void PlatformSetQuitRequestHandler(void (*handler)()) {
+  g_quitRequestHandler = handler;
+}

@@ -1,0 +1,5 @@
+#include "platform/system.h"
+
+char PlatformPathSeparator() {
+  return '/';
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Test controls of the platform. Nothing in the program calls these.
+
+#include <cstdint>
+
+// Switches the clock and the tick to manual mode: the uptime stands still and
+// no tick arrives until a test advances them. For the rest of the process.
+void PlatformManualClockEnable();
+
+// Manual mode: sets the uptime (for example just below the wrap).
+void PlatformManualClockSet(uint32_t milliseconds);
+
+// Manual mode: for each of ticks, adds 10 ms to the uptime and calls the tick
+// handler once.
+void PlatformManualClockAdvance(uint32_t ticks);
+
+// Manual mode: adds milliseconds to the uptime and calls the tick handler
+// once, like one late platform timer message.
+void PlatformManualClockJump(uint32_t milliseconds);

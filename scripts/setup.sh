@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build needs (only what is missing), then configures and
+# builds the given preset. Used by run.sh and test.sh.
+set -euo pipefail
+preset="${1:-default}"
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"

@@ -1,0 +1,42 @@
+#pragma once
+// The event record that the toolkit hands to event procedures.
+
+#include <cstdint>
+
+#include "core/rect.h"
+#include "core/types.h"
+
+enum EventType : uint16_t {
+  EventQuit = 1,
+  EventIdle = 128,
+  EventActivate = 129,
+  EventDeactivate = 130,
+  EventClose = 131,
+  EventPaint = 132,
+  EventButtonDown = 135,
+  EventButtonUp = 136,
+  EventDoubleClick = 137,
+  EventChar = 138,
+};
+
+// Modifier bits of Event::key.
+enum : uint32_t {
+  kKeyShift = 0x01000000u,
+  kKeyControl = 0x02000000u,
+  kKeyAlt = 0x04000000u,
+  kKeyCharMask = 0x000000FFu,
+};
+
+struct Event {
+  void* source;      // the window or object the event is for; nullptr for a program event
+  uint16_t type;     // EventType
+  Point point;       // drawing-area coordinates, or (0, 0)
+  Rect rect;         // or all 0
+  uint32_t key;      // character in bits 0-7, modifier bits above
+  uint32_t data1;    // 0 in toolkit events; free for posted events
+  uint32_t data2;
+  UserData userData; // the source window's user data, or the poster's
+};
+
+// Returns 1 when it handled the event, else 0.
+using EventProc = uint16_t (*)(void* source, Event* event);
