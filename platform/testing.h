@@ -17,3 +17,13 @@ void PlatformManualClockAdvance(uint32_t ticks);
 // Manual mode: adds milliseconds to the uptime and calls the tick handler
 // once, like one late platform timer message.
 void PlatformManualClockJump(uint32_t milliseconds);
+
+#include "platform/handles.h"
+
+// Replaces every modal box with hook, which records it and returns as if OK
+// had been pressed. nullptr restores the real boxes.
+using PlatformMessageBoxHook = void (*)(PlatformWindow owner, const char* title, const char* text);
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);
+
+// Replaces the immediate exit with hook. nullptr restores the real exit.
+void PlatformSetExitHook(void (*hook)(int exitCode));

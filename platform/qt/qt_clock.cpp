@@ -22,8 +22,13 @@ bool g_manual = false;
 uint32_t g_manualMs = 0;
 QTimer* g_tickTimer = nullptr;
 
+int g_tickDepth = 0;
+
 void Tick() {
-  if (g_tickHandler) g_tickHandler();
+  if (!g_tickHandler) return;
+  ++g_tickDepth;
+  g_tickHandler();
+  --g_tickDepth;
 }
 
 // The platform timer runs only with a handler, outside manual mode and once
@@ -60,6 +65,21 @@ void QtClockAppStopping() {
   delete g_tickTimer;
   g_tickTimer = nullptr;
 }
+
+bool QtClockIsManual() { return g_manual; }
+
+void QtClockAddMs(uint32_t milliseconds) { g_manualMs += milliseconds; }
+
+QtTickDriverScope::QtTickDriverScope() {
+  if (g_manual || g_tickDepth == 0 || !g_tickTimer) return;
+  driver_ = new QTimer();
+  driver_->setTimerType(Qt::PreciseTimer);
+  driver_->setInterval(static_cast<int>(kMillisecondsPerTick));
+  QObject::connect(driver_, &QTimer::timeout, &Tick);
+  driver_->start();
+}
+
+QtTickDriverScope::~QtTickDriverScope() { delete driver_; }
 
 void PlatformManualClockEnable() {
   g_manual = true;

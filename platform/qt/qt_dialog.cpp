@@ -1,0 +1,55 @@
+// Modal boxes, beep, sleep and the immediate exit on Qt.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include "platform/dialog.h"
+#include "platform/qt/qt_state.h"
+#include "platform/testing.h"
+
+namespace {
+PlatformMessageBoxHook g_messageBoxHook = nullptr;
+void (*g_exitHook)(int) = nullptr;
+}  // namespace
+
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { g_messageBoxHook = hook; }
+void PlatformSetExitHook(void (*hook)(int)) { g_exitHook = hook; }
+
+void PlatformMessageBox(PlatformWindow owner, const char* title, const char* text) {
+  if (g_messageBoxHook) {
+    g_messageBoxHook(owner, title, text);
+    return;
+  }
+  QWidget* parent = QtWidgetOf(owner);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title), QString::fromLatin1(text),
+                  QMessageBox::Ok, parent);
+  // Qt does not re-enter a timer whose handler is still running: if the box
+  // was opened from inside a tick, drive the ticks from here meanwhile.
+  QtTickDriverScope ticks;
+  box.exec();
+  QtActivateAfterModal(parent);
+}
+
+void PlatformBeep() {
+  QApplication::beep();
+}
+
+void PlatformSleepMs(uint32_t milliseconds) {
+  if (QtClockIsManual()) {
+    QtClockAddMs(milliseconds);
+    return;
+  }
+  QThread::msleep(milliseconds);
+}
+
+void PlatformExitNow(int exitCode) {
+  if (g_exitHook) {
+    g_exitHook(exitCode);
+    return;
+  }
+  std::_Exit(exitCode);
+}
