@@ -27,3 +27,9 @@ void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);
 
 // Replaces the immediate exit with hook. nullptr restores the real exit.
 void PlatformSetExitHook(void (*hook)(int exitCode));
+
+// Replaces every host lookup with hook, which returns the IPv4 address (host
+// order) for name or 0 for not found; asynchronous lookups still answer later
+// on the program's thread. nullptr restores real lookups.
+using PlatformLookupHook = uint32_t (*)(const char* name);
+void PlatformSetLookupHook(PlatformLookupHook hook);
