@@ -30,6 +30,7 @@ struct Axis {
   int32_t s0;
   int32_t sn;
   int32_t Map(int32_t d) const {
+    if (dn == sn) return s0 + (d - d0);
     return s0 + static_cast<int32_t>(static_cast<int64_t>(d - d0) * sn / dn);
   }
   bool Stretched() const { return dn != sn; }
@@ -49,6 +50,15 @@ Range Narrow(const Axis& axis, Range r, int64_t lo, int64_t hi) {
   const int64_t end = std::min<int64_t>(r.end, last);
   if (begin >= end) return Range{r.begin, r.begin};
   return Range{static_cast<int32_t>(begin), static_cast<int32_t>(end)};
+}
+
+// Row copies use plain vector moves rather than memcpy: for row-sized blocks
+// glibc's memcpy takes `rep movsb`, which some current processors run
+// several times slower than this loop.
+void CopyPixels(Pixel* d, const Pixel* s, int32_t n) {
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) std::memcpy(d + i, s + i, 8 * sizeof(Pixel));
+  for (; i < n; ++i) d[i] = s[i];
 }
 
 bool Usable(const PixelBuffer& b) {
@@ -164,7 +174,7 @@ void CopyRows(PixelBuffer* dst, const Transfer& t, Op op) {
       Pixel* d = DestinationRow(dst, y) + xs.begin;
       const Pixel* s = src.Row(ay.Map(y)) + sx;
       if constexpr (Op::kPlainCopy) {
-        std::memcpy(d, s, static_cast<size_t>(n) * sizeof(Pixel));
+        CopyPixels(d, s, n);
       } else {
         for (int32_t i = 0; i < n; ++i) d[i] = op(s[i], d[i]);
       }
@@ -187,9 +197,9 @@ bool MaskBit(const uint8_t* row, int32_t m) {
   return (row[m >> 3] >> (7 - (m & 7))) & 1;
 }
 
-// Copies s[i] to d[i] where mask bit m + i of row is set. Whole mask bytes
-// that are fully opaque or fully transparent are taken eight pixels at a
-// time, which is most of any sprite.
+// Copies s[i] to d[i] where mask bit m + i of row is set, a whole mask byte
+// (eight pixels) at a time where the bits line up: fully opaque and fully
+// transparent bytes, most of any sprite, cost one test.
 void MaskedSpan(Pixel* d, const Pixel* s, const uint8_t* row, int32_t m, int32_t n) {
   int32_t i = 0;
   while (i < n) {
@@ -201,11 +211,16 @@ void MaskedSpan(Pixel* d, const Pixel* s, const uint8_t* row, int32_t m, int32_t
         m += 8;
         continue;
       }
-      if (byte == 0) {
-        i += 8;
-        m += 8;
-        continue;
+      if (byte != 0) {
+        // A ragged edge: select without branching on each bit.
+        for (int32_t k = 0; k < 8; ++k) {
+          const Pixel keep = Pixel{0} - ((byte >> (7 - k)) & 1u);
+          d[i + k] = (s[i + k] & keep) | (d[i + k] & ~keep);
+        }
       }
+      i += 8;
+      m += 8;
+      continue;
     }
     if (MaskBit(row, m)) d[i] = s[i];
     ++i;
