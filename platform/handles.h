@@ -3,3 +3,6 @@
 
 struct PlatformWindowRecord;
 using PlatformWindow = PlatformWindowRecord*;
+
+struct PlatformFontRecord;
+using PlatformFont = PlatformFontRecord*;

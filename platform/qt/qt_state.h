@@ -5,6 +5,7 @@
 
 #include "platform/handles.h"
 
+class QFont;
 class QWidget;
 
 // The application object now exists: start what needs an event loop.
@@ -33,3 +34,7 @@ class QtTickDriverScope {
 QWidget* QtWidgetOf(PlatformWindow window);
 // Qt leaves no window active after a modal box closes: activate its owner.
 void QtActivateAfterModal(QWidget* owner);
+
+// The QFont of a platform font; the application's default font for nullptr.
+// Controls use it for their own text.
+QFont QtFontOf(PlatformFont font);
