@@ -263,19 +263,19 @@ void GroundDraw(QImage* img) {
   }
   // The road comes to the gate from below, widening toward us.
   PixelPainter p(img);
-  QPolygon road({QPoint(258, kGround), QPoint(304, kGround), QPoint(480, kHeight), QPoint(110, kHeight)});
+  QPolygon road({QPoint(258, kGround), QPoint(304, kGround), QPoint(440, kHeight), QPoint(150, kHeight)});
   OutlinedPolygon(p, road, kPath, kPathShade);
   // Two worn wheel tracks, lighter than the cobbles around them.
   p.setPen(QPen(QColor::fromRgb(kPathLight), 1));
-  p.drawLine(272, kGround + 2, 215, kHeight);
-  p.drawLine(290, kGround + 2, 375, kHeight);
-  p.drawLine(273, kGround + 2, 222, kHeight);
-  p.drawLine(289, kGround + 2, 368, kHeight);
+  p.drawLine(272, kGround + 2, 232, kHeight);
+  p.drawLine(290, kGround + 2, 358, kHeight);
+  p.drawLine(273, kGround + 2, 239, kHeight);
+  p.drawLine(289, kGround + 2, 351, kHeight);
   p.end();
   // Cobble rows, closer together further away.
   for (double t = 0.02; t < 1.0; t += 0.012 + t * 0.05) {
     int y = kGround + int(t * (kHeight - kGround));
-    int l = 258 + int(t * (110 - 258)) + 3, r = 304 + int(t * (480 - 304)) - 3;
+    int l = 258 + int(t * (150 - 258)) + 3, r = 304 + int(t * (440 - 304)) - 3;
     int step = 4 + int(t * 16);
     for (int x = l + (y % 2) * step / 2; x < r; x += step) HLine(img, x, x + std::max(1, step / 3), y, kPathShade);
   }
@@ -345,6 +345,7 @@ QImage GateDraw() {
   GroundDraw(&img);
   FenceDraw(&img, 236, 40, kGround + 14, 330);
   FenceDraw(&img, 330, 520, kGround + 14, 330);
+  for (int x : {18, 96, 212, 352, 462, 566, 624}) BushDraw(&img, x, kGround + 4, 18 + x % 7);
   TreeDraw(&img, 170, 212, 16);
   TreeDraw(&img, 420, 210, 14);
   TreeDraw(&img, 30, 318, 30);

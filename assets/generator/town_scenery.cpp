@@ -180,3 +180,16 @@ void FlowersScatter(QImage* img, const QRect& r, int count, unsigned seed) {
     Dot(img, x, y, petal);
   }
 }
+
+void BushDraw(QImage* img, int x, int baseY, int width) {
+  const int h = width / 2 + 2;
+  PixelPainter p(img);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor::fromRgb(kGrassShade));
+  p.drawEllipse(QRect(x - width / 2 + 4, baseY - 3, width + 4, 6));
+  OutlinedEllipse(p, QRect(x - width / 2, baseY - h, width, h + 1), kLeafDark, kLeafDeep);
+  p.setBrush(QColor::fromRgb(kGrass));
+  p.drawEllipse(QRect(x - width / 2 + 2, baseY - h + 1, width * 2 / 3, h * 2 / 3));
+  p.setBrush(QColor::fromRgb(kGrassLight));
+  p.drawEllipse(QRect(x - width / 2 + 4, baseY - h + 2, width / 3, h / 3));
+}

@@ -41,3 +41,6 @@ void BattlementDraw(QImage* img, int x0, int x1, int topY, int merlonW, int merl
 
 // A few flowers scattered in the rectangle, deterministic from the seed.
 void FlowersScatter(QImage* img, const QRect& r, int count, unsigned seed);
+
+// A low bush sitting on baseY, centred on x, lit on its upper left.
+void BushDraw(QImage* img, int x, int baseY, int width);
