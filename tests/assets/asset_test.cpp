@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string AssetPath(const char* name) { return std::string(SALVIND_ASSET_DIR) + "/" + name; }
+std::string LayoutPath(const char* name) { return std::string(SALVIND_LAYOUT_DIR) + "/" + name; }
+
+struct R {
+  int left, top, right, bottom;
+  bool Empty() const { return right <= left || bottom <= top; }
+  bool Inside(const R& o) const {
+    return left >= o.left && top >= o.top && right <= o.right && bottom <= o.bottom;
+  }
+  bool Overlaps(const R& o) const {
+    return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+  }
+};
+
+// A rectangle list as the resource reader takes it: a count, then four
+// signed 16-bit numbers per rectangle. Anything else fails the parse.
+bool ParseRects(const std::string& path, std::vector<R>* out) {
+  std::ifstream in(path);
+  if (!in) return false;
+  std::vector<long> numbers;
+  std::string word;
+  while (in >> word) {
+    size_t used = 0;
+    long v = std::stol(word, &used);
+    if (used != word.size() || v < -32768 || v > 32767) return false;
+    numbers.push_back(v);
+  }
+  if (numbers.empty() || numbers[0] < 1) return false;
+  size_t n = size_t(numbers[0]);
+  if (numbers.size() != 1 + 4 * n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    const long* q = &numbers[1 + 4 * i];
+    out->push_back(R{int(q[0]), int(q[1]), int(q[2]), int(q[3])});
+  }
+  return true;
+}
+
+std::set<uint32_t> DefaultTable() {
+  std::set<uint32_t> t;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b) t.insert(qRgb(255 - 51 * r, 255 - 51 * g, 255 - 51 * b) & 0xFFFFFFu);
+  for (int v : {238, 221, 187, 170, 136, 119, 85, 68, 34, 17}) {
+    t.insert(qRgb(v, 0, 0) & 0xFFFFFFu);
+    t.insert(qRgb(0, v, 0) & 0xFFFFFFu);
+    t.insert(qRgb(0, 0, v) & 0xFFFFFFu);
+    t.insert(qRgb(v, v, v) & 0xFFFFFFu);
+  }
+  return t;  // black is both the cube's missing corner and entry 255
+}
+
+QImage Load(const char* name) {
+  QImage img(QString::fromStdString(AssetPath(name)));
+  return img.convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST(Layouts, EachHasItsWindowsCountAndKeepsControlsApartInsideTheWindow) {
+  struct Case {
+    const char* file;
+    size_t count;
+  };
+  // Login: window, 2 fields, 3 buttons. New user: window, 2 buttons, 7
+  // labels, 6 fields. Disclaimer: window, 2 buttons, text field.
+  for (const Case& c : {Case{"login.rects", 6}, Case{"newuser.rects", 16}, Case{"disclaimer.rects", 4}}) {
+    SCOPED_TRACE(c.file);
+    std::vector<R> rects;
+    ASSERT_TRUE(ParseRects(LayoutPath(c.file), &rects));
+    ASSERT_EQ(rects.size(), c.count);
+    const R& window = rects[0];
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    for (size_t i = 1; i < rects.size(); ++i) {
+      EXPECT_FALSE(rects[i].Empty()) << "rect " << i;
+      EXPECT_TRUE(rects[i].Inside(window)) << "rect " << i;
+      for (size_t j = i + 1; j < rects.size(); ++j)
+        EXPECT_FALSE(rects[i].Overlaps(rects[j])) << "rects " << i << " and " << j;
+    }
+  }
+}
+
+TEST(Pictures, HaveTheSizesTheScreensRelyOn) {
+  QImage gate = Load("gate.png");
+  ASSERT_FALSE(gate.isNull());
+  // The zoom's first rectangle covers 600 x 382 from the top-left.
+  EXPECT_GE(gate.width(), 600);
+  EXPECT_GE(gate.height(), 382);
+
+  std::vector<R> login;
+  ASSERT_TRUE(ParseRects(LayoutPath("login.rects"), &login));
+  QImage picture = Load("login.png");
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.width(), login[0].right - login[0].left);
+  EXPECT_EQ(picture.height(), login[0].bottom - login[0].top);
+
+  QImage splash = Load("splash.png");
+  ASSERT_FALSE(splash.isNull());
+  EXPECT_EQ(splash.size(), QSize(400, 240));
+
+  // The icon's corner sits at (580, 360) of the 640 x 400 map.
+  QImage icon = Load("welcome.png");
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_LE(icon.width(), 60);
+  EXPECT_LE(icon.height(), 40);
+}
+
+TEST(Pictures, UseOnlyTheDefaultTableAndTheIconHasAOneBitMask) {
+  const std::set<uint32_t> table = DefaultTable();
+  for (const char* name : {"splash.png", "gate.png", "login.png", "welcome.png"}) {
+    SCOPED_TRACE(name);
+    QImage img = Load(name);
+    ASSERT_FALSE(img.isNull());
+    int transparent = 0, opaque = 0, strays = 0, halfway = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        QRgb c = img.pixel(x, y);
+        if (qAlpha(c) == 0) {
+          ++transparent;
+          continue;
+        }
+        if (qAlpha(c) != 255) ++halfway;
+        ++opaque;
+        if (!table.contains(c & 0xFFFFFFu)) ++strays;
+      }
+    EXPECT_EQ(strays, 0);
+    EXPECT_EQ(halfway, 0);
+    if (std::string(name) == "welcome.png") {
+      EXPECT_GT(transparent, 0);
+      EXPECT_GT(opaque, img.width() * img.height() / 3);
+      // Corners are outside the letter.
+      EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+      EXPECT_EQ(qAlpha(img.pixel(img.width() - 1, img.height() - 1)), 0);
+    } else {
+      EXPECT_EQ(transparent, 0);
+    }
+  }
+}
+
+uint32_t BigEndian32(const std::string& b, size_t at) {
+  return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 |
+         uint32_t(uint8_t(b[at + 2])) << 8 | uint32_t(uint8_t(b[at + 3]));
+}
+
+TEST(Disclaimer, DocumentIsVersionOneNotAcceptedWithItsTextAndNul) {
+  std::ifstream in(AssetPath("disclaim.otx"), std::ios::binary);
+  ASSERT_TRUE(in);
+  const std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GE(doc.size(), 20u);
+  EXPECT_EQ(doc.substr(0, 8), std::string("\0\0\0\1OTXT", 8));
+  EXPECT_EQ(doc.substr(12, 4), std::string("\0\0\0\0", 4));
+  const std::string text = doc.substr(16, doc.size() - 17);
+  EXPECT_EQ(doc.back(), '\0');
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  EXPECT_EQ(BigEndian32(doc, 8), text.size() + 4);
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_GT(text.size(), 500u);
+  EXPECT_NE(text.find("Accept"), std::string::npos);
+}
+
+}  // namespace
