@@ -92,7 +92,7 @@ void PlatformWindowRecord::Detach() {
     if (!record) continue;
     record->hide();
     record->owner = nullptr;
-    record->setParent(nullptr);
+    record->setParent(nullptr, record->windowFlags());
     if (record->type == kPlatformWindowChild) g_zOrder.push_back(record);
   }
   children.clear();
@@ -127,6 +127,8 @@ void PlatformWindowRecord::Place(const QRect& outerRect) {
   const int frameH = clientOffset_.y() - (clientOffset_.y() > 0 ? m.captionHeight : 0);
   const int width = std::max(0, outer.width() - 2 * frameW);
   const int height = std::max(0, outer.height() - clientOffset_.y() - frameH);
+  // The toolkit's windows have no sizing border: only the program sizes them.
+  if (isWindow()) setFixedSize(width, height);
   setGeometry(outer.x() + clientOffset_.x(), outer.y() + clientOffset_.y(), width, height);
 }
 
@@ -233,7 +235,7 @@ void PlatformWindowRecord::keyPressEvent(QKeyEvent* event) {
     // Characters outside Latin-1 have no code in the program's character set.
     if (c.unicode() > 0xFF) continue;
     input.character = c.unicode();
-    if (!Report(input) && doomed_) return;
+    Report(input);
     if (doomed_) return;
   }
 }

@@ -158,6 +158,16 @@ TEST_F(InputFixture, WindowMayDeleteItselfFromItsOwnClickHandler) {
   HarnessFlush();
 }
 
+TEST_F(InputFixture, ShowingAnotherTopLevelWindowMovesTheActivation) {
+  EventLog first;
+  EventLog second;
+  HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &first);
+  EXPECT_EQ(first.Count(EventActivate), 1);
+  HarnessOpenWindow(Rect{200, 0, 300, 100}, kWindowKindMain, nullptr, &second);
+  EXPECT_EQ(first.Count(EventDeactivate), 1);
+  EXPECT_EQ(second.Count(EventActivate), 1);
+}
+
 TEST_F(InputFixture, CloseRequestBecomesEventCloseAndNothingElse) {
   EventLog log;
   Window* w = HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &log);
