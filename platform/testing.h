@@ -33,3 +33,29 @@ void PlatformSetExitHook(void (*hook)(int exitCode));
 // on the program's thread. nullptr restores real lookups.
 using PlatformLookupHook = uint32_t (*)(const char* name);
 void PlatformSetLookupHook(PlatformLookupHook hook);
+
+// Simulated user input, routed as the system routes it: a left button report
+// at a screen point goes to the window holding the capture, else to the
+// topmost shown window whose drawing area holds the point (none: dropped).
+enum PlatformTestButton : int {
+  kPlatformTestButtonDown = 0,
+  kPlatformTestButtonUp = 1,
+  kPlatformTestDoubleClick = 2,
+};
+void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButton action,
+                             uint32_t modifiers);
+// Moves the pointer to a screen point.
+void PlatformTestSetPointer(int32_t screenX, int32_t screenY);
+// A key typed with the window that has the keyboard focus: character 0-255
+// (9 Tab, 13 Enter, 27 Escape) with kPlatformMod bits. False when no window
+// has the focus.
+bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers);
+// Asks the window to close, as its close box would.
+void PlatformTestRequestClose(PlatformWindow window);
+// Handles pending window-system work: exposure, painting, deferred deletion.
+void PlatformTestFlush();
+// Copies what the window shows on screen (its drawing area with child
+// windows and controls) into pixels (XRGB, width x height as it reports).
+// False when the window cannot be read or capacity is too small.
+bool PlatformTestGrab(PlatformWindow window, uint32_t* pixels, int32_t capacity, int32_t* width,
+                      int32_t* height);

@@ -1,16 +1,21 @@
 #include "shell/program.h"
 
+#include "media/palette.h"
 #include "platform/loop.h"
 #include "shell/timer.h"
+#include "toolkit/event.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/window.h"
 
 namespace {
 
+// Ticks between two idle events to every window.
+constexpr uint32_t kIdleInterval = 20;
+
 // A request from outside (a termination signal) ends the program like the
-// quit path of the screens.
+// quit path of the screens: EventQuit posted with no source.
 void OnQuitRequest() {
-  Event event{};
-  event.type = EventQuit;
-  ProgramExitHandler(nullptr, &event);
+  EventPost(nullptr, nullptr, EventQuit, nullptr, nullptr, 0, 0, 0, 0);
 }
 
 }  // namespace
@@ -32,12 +37,23 @@ uint16_t ProgramExitHandler(void*, Event* event) {
 int ProgramMain(const char* commandLine) {
   // A service that cannot start ends the program quietly, before any window.
   if (!TimerServiceInit()) return 0;
+  if (WindowsInit() != 0) return 0;
+  if (ToolkitStart() != 0) return 0;
+  EventSetProgramHandler(&ProgramExitHandler);
   if (ProgramInit(commandLine) != 0) return 0;
+  Timer* idleTimer = TimerNew();
+  if (!idleTimer) return 0;
+  TimerStart(idleTimer, kIdleInterval, &WindowsIdleTick, 0);
   PlatformSetQuitRequestHandler(&OnQuitRequest);
 
   const int exitCode = PlatformRun();
 
   PlatformSetQuitRequestHandler(nullptr);
+  TimerDelete(idleTimer);
+  ToolkitStop();
+  EventSetProgramHandler(nullptr);
+  WindowsTerm();
   TimerServiceShutdown();
+  SharedPaletteDelete();
   return exitCode;
 }

@@ -40,3 +40,17 @@ struct Event {
 
 // Returns 1 when it handled the event, else 0.
 using EventProc = uint16_t (*)(void* source, Event* event);
+
+// Builds the event (a missing point gives (0, 0), a missing rect all zeros)
+// and returns proc's result; 0 without calling anything when proc is nullptr.
+uint16_t EventSend(void* source, EventProc proc, uint16_t type, const Point* point, const Rect* rect,
+                   uint32_t key, uint32_t data1, uint32_t data2, UserData userData);
+// Queues the event; one queued event is delivered per tick, first in first
+// out, from the toolkit's periodic procedure. An event without a source goes
+// to the program's handler, one with a source and no proc is dropped.
+void EventPost(void* source, EventProc proc, uint16_t type, const Point* point, const Rect* rect,
+               uint32_t key, uint32_t data1, uint32_t data2, UserData userData);
+// Installs the program's handler of posted events without a source.
+void EventSetProgramHandler(EventProc handler);
+// Number of posted events not yet delivered.
+int32_t EventQueuedCount();

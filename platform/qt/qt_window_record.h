@@ -1,0 +1,69 @@
+#pragma once
+// The native window of the Qt backend: a QWidget that shows the toolkit's
+// buffer and turns Qt events into raw input reports.
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QWidget>
+
+#include <vector>
+
+#include "platform/window.h"
+
+struct PlatformWindowRecord : public QWidget {
+  PlatformWindowRecord(PlatformWindowType type, PlatformWindowRecord* parent,
+                       uint32_t decorations, uintptr_t data);
+  ~PlatformWindowRecord() override;
+
+  // Sends one report to the toolkit's handler. The record may be destroyed by
+  // the handler; it is then only deleted once the Qt event has returned.
+  bool Report(const PlatformInput& input);
+  // Places the outer rectangle and the widget's geometry from it.
+  void Place(const QRect& outer);
+  QPoint ClientOffset() const { return clientOffset_; }
+  QPoint ClientOriginOnScreen() const;
+  QRect OuterOnScreen() const;
+  void Present(const QRect& rect);
+  void Invalidate(const QRect& rect);
+  // Handles destruction from inside this record's own event handlers.
+  void Destroy();
+
+  PlatformWindowType type;
+  uintptr_t data;
+  PlatformWindowRecord* owner;  // parent or owner record, nullptr for none
+  std::vector<PlatformWindowRecord*> children;  // child windows, creation order
+  QRect outer;                   // placement coordinates
+  QImage image;                  // wraps the toolkit's buffer, no copy
+  bool exposedOnce = false;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool event(QEvent* event) override;
+  // Tab is ours: the toolkit moves the focus itself.
+  bool focusNextPrevChild(bool) override { return false; }
+
+ private:
+  void ReportMouse(PlatformInputType type, QMouseEvent* event);
+  void Detach();
+
+  QPoint clientOffset_;
+  QRegion needsPaint_;     // areas owed an Expose report
+  bool presenting_ = false;
+  int reporting_ = 0;      // depth of Report calls on the stack
+  bool doomed_ = false;    // destroyed while reporting
+};
+
+// Every live record, for lookups from raw pointers.
+bool QtWindowIsLive(const PlatformWindowRecord* record);
+// Top-level records, topmost first (shown or raised last comes first).
+std::vector<PlatformWindowRecord*>& QtWindowZOrder();
+// The record holding the capture, or nullptr.
+PlatformWindowRecord* QtWindowCaptureRecord();

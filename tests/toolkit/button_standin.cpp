@@ -1,0 +1,5 @@
+#include "tests/toolkit/button_standin.h"
+
+#include "toolkit/window.h"
+
+void ButtonPress(Button* button) { ++button->presses; }

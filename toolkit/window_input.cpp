@@ -1,0 +1,202 @@
+// The window procedure: raw platform input becomes events, with mouse
+// capture, the modal hold-back, focus movement and keyboard routing.
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/window.h"
+#include "toolkit/window.h"
+#include "toolkit/window_internal.h"
+
+namespace {
+
+int16_t Clamp16(int32_t v) {
+  return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
+}
+
+// The window itself, or any child window below it (owned windows are not
+// descendants: they take their own input).
+bool IsDescendant(PlatformWindow candidate, PlatformWindow ancestor) {
+  for (PlatformWindow c = PlatformWindowFirstChild(ancestor); c; c = PlatformWindowNextSibling(c)) {
+    if (c == candidate || IsDescendant(candidate, c)) return true;
+  }
+  return false;
+}
+
+PlatformWindow FirstShownChild(PlatformWindow window) {
+  PlatformWindow c = PlatformWindowFirstChild(window);
+  while (c && !PlatformWindowIsShown(c)) c = PlatformWindowNextSibling(c);
+  return c;
+}
+
+PlatformWindow NextShownSibling(PlatformWindow window) {
+  PlatformWindow c = PlatformWindowNextSibling(window);
+  while (c && !PlatformWindowIsShown(c)) c = PlatformWindowNextSibling(c);
+  return c;
+}
+
+// While a window is modal, the rest of its tree (its root and everything
+// owned by or placed in the root) takes no input; the modal window and
+// everything in it still do.
+bool HeldBack(PlatformWindow handle) {
+  const Window* modal = WindowGetModal();
+  const PlatformWindow root = WindowModalRoot();
+  if (!modal || !root) return false;
+  for (PlatformWindow p = handle; p; p = PlatformWindowParent(p)) {
+    if (p == modal->handle) return false;
+    if (p == root) return true;
+  }
+  return false;
+}
+
+bool IsInput(PlatformInputType type) {
+  switch (type) {
+    case kPlatformInputButtonDown:
+    case kPlatformInputButtonUp:
+    case kPlatformInputDoubleClick:
+    case kPlatformInputCharacter:
+    case kPlatformInputActivate:
+    case kPlatformInputDeactivate:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Send(Window* w, uint16_t type, const Point* point, const Rect* rect, uint32_t key) {
+  EventSend(w, w->proc, type, point, rect, key, 0, 0, w->userData);
+}
+
+void RouteCharacter(Window* w, PlatformWindow handle, uint32_t character, uint32_t modifiers) {
+  const uint32_t ch = character & kKeyCharMask;
+  if (ch == 9) {
+    const PlatformWindow focus = PlatformWindowFocus();
+    if (focus && focus != handle && IsDescendant(focus, handle)) {
+      PlatformWindow next = NextShownSibling(focus);
+      if (!next) next = FirstShownChild(handle);
+      if (next) PlatformWindowSetFocus(next);
+      return;
+    }
+    if (focus == handle) {
+      if (const PlatformWindow first = FirstShownChild(handle)) {
+        PlatformWindowSetFocus(first);
+      } else if (const PlatformWindow parent = PlatformWindowParent(handle)) {
+        PlatformInput forwarded{};
+        forwarded.type = kPlatformInputCharacter;
+        forwarded.character = character;
+        forwarded.modifiers = modifiers;
+        WindowHandleInput(parent, forwarded);
+      }
+      return;
+    }
+  }
+  if (ch == 13 && w->defaultButton) {
+    ButtonPress(w->defaultButton);
+    return;
+  }
+  if (ch == 27 && w->cancelButton) {
+    ButtonPress(w->cancelButton);
+    return;
+  }
+  Send(w, EventChar, nullptr, nullptr, ch | WindowModifierBits(modifiers));
+}
+
+void Paint(Window* w, PlatformWindow handle, const PlatformRect& area) {
+  const Rect r{Clamp16(area.left), Clamp16(area.top), Clamp16(area.right), Clamp16(area.bottom)};
+  w->painting = 1;
+  w->paintRect = r;
+  Send(w, EventPaint, nullptr, &r, 0);
+  // The procedure may have deleted its window.
+  if (WindowFromHandle(handle) == w) {
+    w->painting = 0;
+    w->paintRect = Rect{0, 0, 0, 0};
+  }
+}
+
+}  // namespace
+
+uint32_t WindowModifierBits(uint32_t platformModifiers) {
+  uint32_t bits = 0;
+  if (platformModifiers & kPlatformModShift) bits |= kKeyShift;
+  if (platformModifiers & kPlatformModControl) bits |= kKeyControl;
+  if (platformModifiers & kPlatformModAlt) bits |= kKeyAlt;
+  return bits;
+}
+
+bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
+  Window* w = WindowFromHandle(handle);
+  if (!w) {
+    const uint32_t lParam = (static_cast<uint32_t>(input.y) << 16) | (static_cast<uint32_t>(input.x) & 0xFFFFu);
+    std::fprintf(stderr, "Could not get pWindow!, hwnd = %08X, msg = %08X, wParam = %08X, lPAram = %08X\n",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle)),
+                 static_cast<unsigned>(input.type),
+                 static_cast<unsigned>(input.character | input.modifiers), static_cast<unsigned>(lParam));
+    return false;
+  }
+
+  // The button-up goes to the window in which the button went down.
+  if (input.type == kPlatformInputButtonDown) PlatformWindowSetCapture(handle);
+  if (input.type == kPlatformInputButtonUp && PlatformWindowCapture() == handle) {
+    PlatformWindowReleaseCapture();
+  }
+  if (IsInput(input.type) && HeldBack(handle)) return false;
+
+  const Point point{Clamp16(input.x), Clamp16(input.y)};
+  const uint32_t modifiers = WindowModifierBits(input.modifiers);
+  switch (input.type) {
+    case kPlatformInputButtonDown:
+      Send(w, EventButtonDown, &point, nullptr, modifiers);
+      return true;
+    case kPlatformInputButtonUp:
+      Send(w, EventButtonUp, &point, nullptr, modifiers);
+      return true;
+    case kPlatformInputDoubleClick:
+      Send(w, EventDoubleClick, &point, nullptr, modifiers);
+      return true;
+    case kPlatformInputCharacter:
+      RouteCharacter(w, handle, input.character, input.modifiers);
+      return true;
+    case kPlatformInputActivate:
+      Send(w, EventActivate, nullptr, nullptr, 0);
+      return true;
+    case kPlatformInputDeactivate:
+      Send(w, EventDeactivate, nullptr, nullptr, 0);
+      return true;
+    case kPlatformInputCloseRequest:
+      Send(w, EventClose, nullptr, nullptr, 0);
+      return true;
+    case kPlatformInputFocus:
+      if (const PlatformWindow first = FirstShownChild(handle)) PlatformWindowSetFocus(first);
+      return true;
+    case kPlatformInputExpose:
+      Paint(w, handle, input.rect);
+      return true;
+    case kPlatformInputMoved:
+      WindowTakeMove(w, input.x, input.y);
+      return true;
+  }
+  return false;
+}
+
+void WindowsIdleTick(Timer*, UserData) {
+  const List* list = WindowsList();
+  if (!list) return;
+  // An idle handler may delete windows, its own or others.
+  std::vector<Window*> windows;
+  for (ListNode* node = list->head; node; node = node->next) {
+    windows.push_back(static_cast<Window*>(node->data));
+  }
+  int32_t px = 0;
+  int32_t py = 0;
+  PlatformPointerPosition(&px, &py);
+  const uint32_t modifiers = WindowModifierBits(PlatformModifierKeys());
+  for (Window* w : windows) {
+    if (!WindowIsListed(w) || !w->handle) continue;
+    int32_t ox = 0;
+    int32_t oy = 0;
+    PlatformWindowClientOrigin(w->handle, &ox, &oy);
+    const Point point{Clamp16(px - ox), Clamp16(py - oy)};
+    Send(w, EventIdle, &point, nullptr, modifiers);
+  }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Shared between the files of the window implementation.
+
+#include "platform/window.h"
+#include "toolkit/window.h"
+
+// The platform window at the top of the modal window's parent and owner
+// chain; nullptr when no window is modal.
+PlatformWindow WindowModalRoot();
+// The toolkit's window procedure for raw platform input.
+bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input);
+// Applies a move report to the stored outer rectangle.
+void WindowTakeMove(Window* window, int32_t x, int32_t y);
+// Toolkit modifier bits from platform ones.
+uint32_t WindowModifierBits(uint32_t platformModifiers);
+// True while window is in the list of windows (not deleted).
+bool WindowIsListed(const Window* window);
