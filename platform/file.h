@@ -1,0 +1,10 @@
+#pragma once
+// Durable replacement of a data file.
+
+#include <cstddef>
+
+// Makes path hold exactly size bytes of data: they go to a new file in the
+// same directory, are flushed to the disk and then renamed over path. 0 on
+// success; non-zero when any step fails, and then path is as it was and no
+// new file is left behind.
+int PlatformFileReplace(const char* path, const void* data, size_t size);
