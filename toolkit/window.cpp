@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "core/memory.h"
+#include "platform/control.h"
 #include "platform/window.h"
+#include "toolkit/button.h"
+#include "toolkit/control_internal.h"
 #include "toolkit/window_internal.h"
 
 namespace {
@@ -64,11 +67,13 @@ ErrorCode WindowsInit() {
   if (!g_windows) g_windows = ListNew(nullptr);
   if (!g_windows) return kErrorOutOfMemory;
   PlatformSetInputHandler(&WindowHandleInput);
+  PlatformSetControlKeyFilter(&ControlFilterKey);
   return 0;
 }
 
 void WindowsTerm() {
   PlatformSetInputHandler(nullptr);
+  PlatformSetControlKeyFilter(nullptr);
   ListDelete(g_windows);
   g_windows = nullptr;
   g_modal = nullptr;
@@ -265,7 +270,14 @@ void WindowEndModal() {
 Window* WindowGetModal() { return g_modal; }
 PlatformWindow WindowModalRoot() { return g_modalRoot; }
 
-void WindowSetDefaultButton(Window* window, Button* button) { window->defaultButton = button; }
+void WindowSetDefaultButton(Window* window, Button* button) {
+  // One button of a window looks like the default: the one Enter presses.
+  if (window->defaultButton && window->defaultButton != button) {
+    ButtonSetDefaultLook(window->defaultButton, 0);
+  }
+  window->defaultButton = button;
+  if (button) ButtonSetDefaultLook(button, 1);
+}
 void WindowSetCancelButton(Window* window, Button* button) { window->cancelButton = button; }
 
 void WindowSetDefaultParent(Window* window) { g_defaultParent = window ? window->handle : nullptr; }
