@@ -119,6 +119,12 @@ TEST_F(ControlsFixture, ReadOnlyBoxNeverCallsItsCharacterProcedure) {
   HarnessType('r');
   EXPECT_EQ(later.offered, (std::vector<uint32_t>{'q'}));
   EXPECT_EQ(TextOf(other), "q");
+
+  // A read-only box still passes Enter to its window.
+  log.Clear();
+  HarnessType(13);
+  EXPECT_EQ(log.Count(EventChar), 1);
+  EXPECT_EQ(TextOf(other), "q");
 }
 
 // A password-style procedure: shows a star for every character and keeps
