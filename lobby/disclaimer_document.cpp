@@ -1,5 +1,7 @@
 #include "lobby/disclaimer_document.h"
 
+#include "core/error_codes.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,10 +15,6 @@ DisclaimerState g_disclaimer;
 
 namespace {
 
-constexpr ErrorCode kOutOfMemory = 2;
-constexpr ErrorCode kFileWriteError = 9;
-constexpr ErrorCode kFileNotFound = 14;
-constexpr ErrorCode kBadParameter = 15;
 constexpr long kAcceptedOffset = 12;
 
 struct FileCloser {
@@ -50,27 +48,27 @@ struct DocumentPath {
 ErrorCode DisclaimerFileReadHeader(const char* path, DisclaimerHeader* header) {
   File f = Open(path, "rb");
   DisclaimerHeader h{};
-  if (!f || !ReadHeader(f.get(), &h)) return kFileNotFound;
+  if (!f || !ReadHeader(f.get(), &h)) return kErrorFileNotFound;
   *header = h;
   return 0;
 }
 
 ErrorCode DisclaimerFileStore(const char* path, const char* text, uint32_t version) {
-  if (!path || !text) return kBadParameter;
+  if (!path || !text) return kErrorBadParameter;
   const size_t n = std::strlen(text);
-  if (n > UINT32_MAX - 4) return kBadParameter;
+  if (n > UINT32_MAX - 4) return kErrorBadParameter;
   // The text and its NUL, padded to the 20 bytes every reader needs.
   size_t size = kDisclaimerHeaderSize + n + 1;
   if (size < kDisclaimerMinimumSize) size = kDisclaimerMinimumSize;
   std::unique_ptr<uint8_t, BufferFree> doc(static_cast<uint8_t*>(MemAllocZero(1, size)));
-  if (!doc) return kOutOfMemory;
+  if (!doc) return kErrorOutOfMemory;
   uint8_t* p = doc.get();
   StoreBe32(p + 0, version);
   StoreBe32(p + 4, kDisclaimerMagic);
   StoreBe32(p + 8, static_cast<uint32_t>(n) + 4);
   StoreBe32(p + 12, 0);
   std::memcpy(p + kDisclaimerHeaderSize, text, n);
-  return PlatformFileReplace(path, p, size) == 0 ? 0 : kFileWriteError;
+  return PlatformFileReplace(path, p, size) == 0 ? 0 : kErrorFileWrite;
 }
 
 // In place is safe here: the file keeps its length, and between 0 and 1 only
@@ -79,13 +77,13 @@ ErrorCode DisclaimerFileStore(const char* path, const char* text, uint32_t versi
 ErrorCode DisclaimerFileSetAccepted(const char* path, uint32_t accepted) {
   File f = Open(path, "r+b");
   DisclaimerHeader h{};
-  if (!f || !ReadHeader(f.get(), &h)) return kFileNotFound;
+  if (!f || !ReadHeader(f.get(), &h)) return kErrorFileNotFound;
   uint8_t word[4];
   StoreBe32(word, accepted);
-  if (std::fseek(f.get(), kAcceptedOffset, SEEK_SET) != 0) return kFileWriteError;
-  if (std::fwrite(word, 1, sizeof word, f.get()) != sizeof word) return kFileWriteError;
-  if (std::fflush(f.get()) != 0) return kFileWriteError;
-  return std::fclose(f.release()) == 0 ? 0 : kFileWriteError;
+  if (std::fseek(f.get(), kAcceptedOffset, SEEK_SET) != 0) return kErrorFileWrite;
+  if (std::fwrite(word, 1, sizeof word, f.get()) != sizeof word) return kErrorFileWrite;
+  if (std::fflush(f.get()) != 0) return kErrorFileWrite;
+  return std::fclose(f.release()) == 0 ? 0 : kErrorFileWrite;
 }
 
 char* DisclaimerFileReadText(const char* path) {

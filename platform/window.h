@@ -54,6 +54,7 @@ enum PlatformInputType : uint16_t {
   kPlatformInputFocus = 8,        // the window received the keyboard focus
   kPlatformInputExpose = 9,       // rect must be painted into the buffer now
   kPlatformInputMoved = 10,       // x, y: the new outer position in placement coordinates
+  kPlatformInputCommand = 11,     // control (a child control) reports code (platform/control.h)
 };
 
 // One raw input report. Points are in the window's drawing-area coordinates
@@ -65,6 +66,8 @@ struct PlatformInput {
   uint32_t modifiers;
   uint32_t character;
   PlatformRect rect;
+  PlatformWindow control;  // Command only
+  uint32_t code;           // Command only: the notification code
 };
 
 // Called on the program's thread for every raw input of every window.

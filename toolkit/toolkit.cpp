@@ -1,5 +1,6 @@
 #include "toolkit/toolkit.h"
 
+#include "core/error_codes.h"
 #include "core/list.h"
 #include "core/memory.h"
 #include "shell/timer.h"
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr ErrorCode kErrorOutOfMemory = 2;
 
 struct ProcEntry {
   ToolkitProc proc;

@@ -4,13 +4,15 @@
 #include <cstring>
 
 #include "core/memory.h"
+#include "platform/control.h"
 #include "platform/window.h"
+#include "toolkit/button.h"
+#include "toolkit/control_internal.h"
 #include "toolkit/window_internal.h"
 
 namespace {
 
 constexpr Pixel kWhite = 0x00FFFFFF;
-constexpr ErrorCode kErrorOutOfMemory = 2;
 
 List* g_windows = nullptr;
 Window* g_modal = nullptr;
@@ -64,11 +66,13 @@ ErrorCode WindowsInit() {
   if (!g_windows) g_windows = ListNew(nullptr);
   if (!g_windows) return kErrorOutOfMemory;
   PlatformSetInputHandler(&WindowHandleInput);
+  PlatformSetControlKeyFilter(&ControlFilterKey);
   return 0;
 }
 
 void WindowsTerm() {
   PlatformSetInputHandler(nullptr);
+  PlatformSetControlKeyFilter(nullptr);
   ListDelete(g_windows);
   g_windows = nullptr;
   g_modal = nullptr;
@@ -152,7 +156,7 @@ ErrorCode WindowInit(Window* window, const Rect* rect, uint16_t windowKind, Wind
                                                      : kPlatformWindowTopLevel;
   PlatformWindow handle = PlatformWindowCreate(type, parentHandle, decorations, title,
                                                reinterpret_cast<uintptr_t>(window));
-  if (!handle) return kErrorPlatform;
+  if (!handle) return kErrorSystem;
   window->handle = handle;
   if (ResizeBuffer(window) != 0) {
     window->handle = nullptr;
@@ -265,7 +269,14 @@ void WindowEndModal() {
 Window* WindowGetModal() { return g_modal; }
 PlatformWindow WindowModalRoot() { return g_modalRoot; }
 
-void WindowSetDefaultButton(Window* window, Button* button) { window->defaultButton = button; }
+void WindowSetDefaultButton(Window* window, Button* button) {
+  // One button of a window looks like the default: the one Enter presses.
+  if (window->defaultButton && window->defaultButton != button) {
+    ButtonSetDefaultLook(window->defaultButton, 0);
+  }
+  window->defaultButton = button;
+  if (button) ButtonSetDefaultLook(button, 1);
+}
 void WindowSetCancelButton(Window* window, Button* button) { window->cancelButton = button; }
 
 void WindowSetDefaultParent(Window* window) { g_defaultParent = window ? window->handle : nullptr; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/error_codes.h"
 #include "core/list.h"
 #include "core/rect.h"
 #include "core/types.h"
@@ -28,7 +29,6 @@ enum : uint16_t {
 };
 
 // The error code of a window or control the platform refused to make.
-inline constexpr ErrorCode kErrorPlatform = 2001;
 
 struct Window {
   uint32_t kind;  // kObjectKindWindow
@@ -99,7 +99,7 @@ void WindowEndModal();
 // The modal window, nullptr when none.
 Window* WindowGetModal();
 
-// Enter presses button (ButtonPress); its default look comes with the controls.
+// Enter presses button (ButtonPress), which takes the default-button look.
 void WindowSetDefaultButton(Window* window, Button* button);
 // Escape presses button.
 void WindowSetCancelButton(Window* window, Button* button);
@@ -122,7 +122,3 @@ Window* WindowFromHandle(PlatformWindow handle);
 // A timer callback: sends EventIdle with the pointer position and the
 // modifier bits to every window, newest first.
 void WindowsIdleTick(Timer* timer, UserData userData);
-
-// Presses a button as a click does: its click procedure runs at once, even
-// when the button is hidden or disabled. Defined with the controls.
-void ButtonPress(Button* button);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "toolkit/button.h"
+#include "toolkit/control_internal.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
 
@@ -58,6 +60,7 @@ bool IsInput(PlatformInputType type) {
     case kPlatformInputCharacter:
     case kPlatformInputActivate:
     case kPlatformInputDeactivate:
+    case kPlatformInputCommand:
       return true;
     default:
       return false;
@@ -174,6 +177,9 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
       return true;
     case kPlatformInputMoved:
       WindowTakeMove(w, input.x, input.y);
+      return true;
+    case kPlatformInputCommand:
+      ControlRouteCommand(input.control, input.code);
       return true;
   }
   return false;

@@ -111,11 +111,16 @@ void PlatformWindowRecord::Destroy() {
 
 bool PlatformWindowRecord::Report(const PlatformInput& input) {
   if (!g_handler || doomed_) return false;
-  ++reporting_;
+  BeginReport();
   const bool handled = g_handler(this, input);
+  EndReport();
+  return handled;
+}
+
+bool PlatformWindowRecord::EndReport() {
   --reporting_;
   if (doomed_ && reporting_ == 0) deleteLater();
-  return handled;
+  return !doomed_;
 }
 
 void PlatformWindowRecord::Place(const QRect& outerRect) {

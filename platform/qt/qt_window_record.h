@@ -49,6 +49,10 @@ struct PlatformWindowRecord : public QWidget {
   bool event(QEvent* event) override;
   // Tab is ours: the toolkit moves the focus itself.
   bool focusNextPrevChild(bool) override { return false; }
+  // Brackets a call into the toolkit that may destroy this record; EndReport
+  // is false when it was destroyed meanwhile (it is deleted later).
+  void BeginReport() { ++reporting_; }
+  bool EndReport();
 
  private:
   void ReportMouse(PlatformInputType type, QMouseEvent* event);

@@ -55,10 +55,18 @@ void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButto
                              uint32_t modifiers) {
   const QPoint global(screenX, screenY);
   QCursor::setPos(global);
-  PlatformWindowRecord* target = QtWindowCaptureRecord();
-  if (!target) target = WindowAt(global);
-  if (!target) return;
-  const QPointF local = QPointF(global - target->ClientOriginOnScreen());
+  PlatformWindowRecord* record = QtWindowCaptureRecord();
+  if (!record) record = WindowAt(global);
+  if (!record) return;
+  QWidget* target = record;
+  QPointF local = QPointF(global - record->ClientOriginOnScreen());
+  // Inside a native control the click belongs to the Qt widget under it.
+  if (!QtWindowCaptureRecord()) {
+    if (QWidget* inner = record->childAt(local.toPoint())) {
+      local = QPointF(inner->mapFrom(record, local.toPoint()));
+      target = inner;
+    }
+  }
   const QEvent::Type type = action == kPlatformTestButtonDown ? QEvent::MouseButtonPress
                             : action == kPlatformTestButtonUp ? QEvent::MouseButtonRelease
                                                               : QEvent::MouseButtonDblClick;
@@ -81,10 +89,18 @@ bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers) {
     case 13: key = Qt::Key_Return; break;
     case 27: key = Qt::Key_Escape; break;
     case 8: key = Qt::Key_Backspace; break;
-    default: break;
+    default:
+      // Control with a letter types its control character, as a keyboard does.
+      if ((modifiers & kPlatformModControl) && (character & 0xFF) >= 1 && (character & 0xFF) <= 26) {
+        key = Qt::Key_A + static_cast<int>((character & 0xFF) - 1);
+      }
+      break;
   }
   QKeyEvent event(QEvent::KeyPress, key, QtModifiers(modifiers), text);
-  QApplication::sendEvent(focus, &event);
+  // Keys go to the focus widget itself, which inside a native control is the
+  // Qt control, not its record.
+  QWidget* target = QApplication::focusWidget();
+  QApplication::sendEvent(target ? target : static_cast<QWidget*>(focus), &event);
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/support/toolkit_harness.h"
-#include "tests/toolkit/button_standin.h"
+#include "toolkit/button.h"
 
 namespace {
 
@@ -223,24 +223,38 @@ TEST_F(TabFixture, TabInAWindowWithoutVisibleChildrenOrParentDoesNothing) {
   EXPECT_EQ(lone.Count(EventChar), 0);
 }
 
+uint16_t CountPress(Button*, UserData presses) {
+  ++*reinterpret_cast<int*>(presses);
+  return 1;
+}
+
 TEST_F(TabFixture, EnterAndEscapePressTheDefaultAndCancelButtons) {
-  Button ok{4, 0};
-  Button cancel{4, 0};
+  int okPresses = 0;
+  int cancelPresses = 0;
+  Button* ok = ButtonNew();
+  Button* cancel = ButtonNew();
+  const Rect r{0, 0, 10, 10};
+  // Hidden: Enter and Escape press them all the same.
+  ASSERT_EQ(ButtonInit(ok, c1, &r, "OK", 0, 1, &CountPress, reinterpret_cast<UserData>(&okPresses)), 0);
+  ASSERT_EQ(ButtonInit(cancel, c1, &r, "Cancel", 0, 1, &CountPress,
+                       reinterpret_cast<UserData>(&cancelPresses)), 0);
   HarnessSetFocus(c1);
   HarnessType(13);
   HarnessType(27);
-  // No buttons yet: the child gets them as characters.
+  // No default or cancel button yet: the child gets them as characters.
   EXPECT_EQ(childLog.Count(EventChar), 2);
   EXPECT_EQ(childLog.Last(EventChar).key, 27u);
 
-  WindowSetDefaultButton(c1, &ok);
-  WindowSetCancelButton(c1, &cancel);
+  WindowSetDefaultButton(c1, ok);
+  WindowSetCancelButton(c1, cancel);
   childLog.Clear();
   HarnessType(13);
-  EXPECT_EQ(ok.presses, 1);
+  EXPECT_EQ(okPresses, 1);
   HarnessType(27);
-  EXPECT_EQ(cancel.presses, 1);
+  EXPECT_EQ(cancelPresses, 1);
   EXPECT_EQ(childLog.Count(EventChar), 0);
+  ButtonDelete(ok);
+  ButtonDelete(cancel);
 }
 
 TEST_F(TabFixture, OtherCharactersArriveWithTheirCodeAndOnlyTheHeldModifiers) {

@@ -181,7 +181,7 @@ TEST_F(WindowFixture, DeletingAWindowWhoseCreationFailedOnlyUnlistsAndFreesIt) {
   EXPECT_EQ(WindowsList()->head->data, child);  // newest first
   const Rect r{0, 0, 50, 50};
   EXPECT_EQ(WindowInit(child, &r, kWindowKindPlain, orphanParent, nullptr, 1, 0, nullptr, 0),
-            kErrorPlatform);
+            kErrorSystem);
   EXPECT_EQ(child->handle, nullptr);
   EXPECT_EQ(WindowsList()->count, before + 2);
   WindowDelete(child);
