@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "toolkit/draw_state.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
 
@@ -109,6 +110,7 @@ void Paint(Window* w, PlatformWindow handle, const PlatformRect& area) {
   Send(w, EventPaint, nullptr, &r, 0);
   // The procedure may have deleted its window.
   if (WindowFromHandle(handle) == w) {
+    DrawPaintOver(w);
     w->painting = 0;
     w->paintRect = Rect{0, 0, 0, 0};
   }
