@@ -6,11 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
-
 #include <functional>
 
 #include "tests/support/toolkit_harness.h"
@@ -75,15 +70,13 @@ bool SameRect(const Rect& a, const Rect& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// What the platform last presented of a window's drawing area (its backing
-// store), read without painting the window anew as a widget grab would.
-QImage Shown(const Window* w) {
-  int32_t x = 0, y = 0;
-  HarnessToScreen(w, 0, 0, &x, &y);
-  QScreen* screen = QGuiApplication::primaryScreen();
-  return screen->grabWindow(0, x, y, w->width, w->height).toImage().convertToFormat(QImage::Format_RGB32);
-}
-Pixel ShownPixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+// A pixel of what the platform last presented of the window.
+struct Shown {
+  explicit Shown(const Window* w) : width(w->width), pixels(HarnessGrabPresented(w)) {}
+  Pixel At(int x, int y) const { return pixels.empty() ? 0xFF000000u : pixels[y * width + x]; }
+  int width;
+  std::vector<uint32_t> pixels;
+};
 
 TEST_F(DrawFixture, FillColoursExactlyTheHalfOpenRectangleOnBothKindsOfTarget) {
   Window* window = HarnessOpenWindow(Rect{0, 0, 40, 40}, kWindowKindPlain, nullptr, nullptr);
@@ -353,11 +346,11 @@ TEST_F(DrawFixture, SectionOutsideAPaintShowsAtOnceAndCopiesShowInsideLongSectio
   DrawBegin(window);
   DrawSetColor(window, &kRedEntry);
   DrawFillRect(window, &r);
-  EXPECT_EQ(ShownPixel(Shown(window), 15, 15), kWhite);  // not yet
+  EXPECT_EQ(Shown(window).At(15, 15), kWhite);  // not yet
   DrawEnd(window);
-  QImage shown = Shown(window);
-  EXPECT_EQ(ShownPixel(shown, 15, 15), PixelFromRgb(255, 0, 0));
-  EXPECT_EQ(ShownPixel(shown, 40, 40), kWhite);
+  const Shown shown(window);
+  EXPECT_EQ(shown.At(15, 15), PixelFromRgb(255, 0, 0));
+  EXPECT_EQ(shown.At(40, 40), kWhite);
   EXPECT_EQ(probe.paints, paintsBefore);  // shown without a paint event
 
   // A sequence of copies inside one section, as a zoom does, shows each step.
@@ -370,7 +363,7 @@ TEST_F(DrawFixture, SectionOutsideAPaintShowsAtOnceAndCopiesShowInsideLongSectio
     DrawFillRect(frame, &all);
     DrawEnd(frame);
     DrawCopy(frame, window, &all, &all, nullptr, kDrawModeCopy);
-    EXPECT_EQ(ShownPixel(Shown(window), 70, 50), PixelFromRgb(c.red, c.green, c.blue));
+    EXPECT_EQ(Shown(window).At(70, 50), PixelFromRgb(c.red, c.green, c.blue));
   }
   DrawEnd(window);
 }
@@ -410,9 +403,9 @@ TEST_F(DrawFixture, PaintSectionsStartAtThePaintAreaAndShareItsContext) {
   EXPECT_EQ(ink.count, 10 * 20);
   EXPECT_TRUE(SameRect(ink.box, narrower));
   // The paint showed it.
-  const QImage shown = Shown(window);
-  EXPECT_EQ(ShownPixel(shown, 25, 20), kBlack);
-  EXPECT_EQ(ShownPixel(shown, 35, 20), kWhite);
+  const Shown shown(window);
+  EXPECT_EQ(shown.At(25, 20), kBlack);
+  EXPECT_EQ(shown.At(35, 20), kWhite);
 
   // After the paint, a section starts from a fresh, unclipped context.
   DrawBegin(window);
