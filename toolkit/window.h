@@ -11,6 +11,7 @@
 #include "core/types.h"
 #include "platform/geometry.h"
 #include "platform/handles.h"
+#include "toolkit/draw_state.h"
 #include "toolkit/event.h"
 #include "toolkit/pixels.h"
 
@@ -32,7 +33,7 @@ enum : uint16_t {
 
 struct Window {
   uint32_t kind;  // kObjectKindWindow
-  // The drawing state of drawing sections belongs right here, after the kind.
+  DrawState draw;  // drawing sections (toolkit/draw.h)
   PlatformWindow handle;   // nullptr until WindowInit succeeds
   UserData userData;       // handed back in every event of this window
   uint16_t nextControlId;  // identifier of the next control made in this window

@@ -8,6 +8,7 @@
 #include "platform/window.h"
 #include "toolkit/button.h"
 #include "toolkit/control_internal.h"
+#include "toolkit/draw_state.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
 
@@ -112,6 +113,7 @@ void Paint(Window* w, PlatformWindow handle, const PlatformRect& area) {
   Send(w, EventPaint, nullptr, &r, 0);
   // The procedure may have deleted its window.
   if (WindowFromHandle(handle) == w) {
+    DrawPaintOver(w);
     w->painting = 0;
     w->paintRect = Rect{0, 0, 0, 0};
   }

@@ -1,6 +1,9 @@
 #include "tests/support/toolkit_harness.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 
 #include <cstring>
 
@@ -157,4 +160,23 @@ bool HarnessSavePng(const Window* window, const std::string& path) {
                 static_cast<size_t>(width) * 4);
   }
   return image.save(QString::fromStdString(path), "PNG");
+}
+
+std::vector<uint32_t> HarnessGrabPresented(const Window* window) {
+  int32_t x = 0;
+  int32_t y = 0;
+  HarnessToScreen(window, 0, 0, &x, &y);
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen || window->width <= 0 || window->height <= 0) return {};
+  const QImage image =
+      screen->grabWindow(0, x, y, window->width, window->height).toImage().convertToFormat(QImage::Format_RGB32);
+  if (image.width() != window->width || image.height() != window->height) return {};
+  std::vector<uint32_t> pixels(static_cast<size_t>(window->width) * window->height);
+  for (int row = 0; row < window->height; ++row) {
+    const auto* line = reinterpret_cast<const uint32_t*>(image.constScanLine(row));
+    for (int column = 0; column < window->width; ++column) {
+      pixels[static_cast<size_t>(row) * window->width + column] = line[column] & 0xFFFFFF;
+    }
+  }
+  return pixels;
 }

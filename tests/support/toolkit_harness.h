@@ -66,5 +66,9 @@ void HarnessAdvance(uint32_t ticks);
 Pixel HarnessBufferPixel(const Window* window, int32_t x, int32_t y);
 // What the window shows on screen, child windows and controls included.
 std::vector<uint32_t> HarnessGrab(const Window* window, int32_t* width, int32_t* height);
+// What the platform last presented of the window's drawing area (w x h
+// pixels, row by row), read from the backing store without painting the
+// window anew as HarnessGrab does; empty when it cannot be read.
+std::vector<uint32_t> HarnessGrabPresented(const Window* window);
 // Saves HarnessGrab as a PNG file; false on failure.
 bool HarnessSavePng(const Window* window, const std::string& path);
