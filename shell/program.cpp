@@ -1,11 +1,16 @@
 #include "shell/program.h"
 
+#include "lobby/gate.h"
+#include "lobby/login_window.h"
+#include "lobby/new_user_window.h"
 #include "media/palette.h"
+#include "net/session.h"
 #include "platform/loop.h"
 #include "shell/timer.h"
 #include "toolkit/event.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
+#include "windows/info_box.h"
 
 namespace {
 
@@ -30,6 +35,13 @@ void ProgramQuit() {
 
 uint16_t ProgramExitHandler(void*, Event* event) {
   if (event->type != EventQuit) return 0;
+  GateDeleteTimer();
+  if (g_login.window) CloseLoginWindow();
+  if (g_newUser.window) CloseNewUserWindow();
+  if (g_session.infoBox) {
+    InfoBoxDelete(g_session.infoBox);
+    g_session.infoBox = nullptr;
+  }
   ProgramQuit();
   return 1;
 }

@@ -1,0 +1,106 @@
+#include "net/session.h"
+
+#include "core/memory.h"
+#include "lobby/disclaimer_window.h"
+#include "lobby/gate.h"
+#include "lobby/login_details.h"
+#include "lobby/login_window.h"
+#include "net/connection.h"
+#include "net/message_build.h"
+#include "net/session_endpoint.h"
+#include "shell/os_services.h"
+#include "shell/program.h"
+#include "toolkit/alert.h"
+#include "toolkit/window.h"
+#include "windows/info_box.h"
+
+SessionState g_session = {};
+
+namespace {
+
+constexpr uint16_t kInfoBoxWidth = 300;
+
+// The progress box over the main window; the session goes on without one
+// when it cannot be made.
+void ShowInfoBox(const char* text) {
+  InfoBox* box = InfoBoxNew();
+  if (!box) return;
+  if (InfoBoxInit(box, g_gate.window, text, kInfoBoxWidth, 0, 0) != 0) {
+    InfoBoxDelete(box);
+    return;
+  }
+  g_session.infoBox = box;
+  InfoBoxShow(box);
+}
+
+void DeleteInfoBox() {
+  InfoBoxDelete(g_session.infoBox);
+  g_session.infoBox = nullptr;
+}
+
+void DestroyConnection() {
+  ConnectionDestroy(g_session.connection);
+  g_session.connection = nullptr;
+}
+
+}  // namespace
+
+ErrorCode SessionConnect() {
+  // Every connect starts afresh; what a refused attempt left goes first.
+  DestroyConnection();
+  DeleteInfoBox();
+  ShowInfoBox("Connecting to the Orva server ...");
+
+  const SessionEndpoint endpoint = SessionEndpointGet();
+  g_session.connection = ConnectionNew();
+  if (!g_session.connection) {
+    Alert("Out of memory.", nullptr);
+    return kErrorOutOfMemory;
+  }
+  const ErrorCode opened = ConnectionOpen(g_session.connection, endpoint.host, 0, endpoint.port, &SessionOnEvent);
+  if (opened != 0) {
+    DestroyConnection();
+    Alert("Failed to connect to the Orva server.", nullptr);
+    return opened;
+  }
+
+  if (g_session.infoBox) InfoBoxSetText(g_session.infoBox, "Requesting access ...");
+  const AccessRequestDetails details = LoginDetailsToAccessRequest(&g_loginDetails, OsKind());
+  const ErrorCode sent = AccessRequestSend(g_session.connection, &details);
+  if (sent != 0) {
+    DestroyConnection();
+    Alert("Out of memory.", nullptr);
+    return sent;
+  }
+  return 0;
+}
+
+void SessionOnEvent(Connection* connection, int16_t event) {
+  if (event == kConnectionMessageQueued) {
+    // Nothing reacts to the server's messages yet; taking each one keeps
+    // the queue from growing.
+    uint32_t type = 0;
+    uint32_t length = 0;
+    MemFree(ConnectionGetMessage(connection, &type, &length, 0));
+  } else if (event == kConnectionClosed) {
+    Alert("Connection to the Orva server has been terminated. Exiting.", nullptr);
+    SessionShutdown();
+  }
+}
+
+void SessionShutdown() {
+  // The screens over the main window go with it; none of them may outlive
+  // the window that owns them.
+  DisclaimerClose();
+  CloseLoginWindow();
+  DeleteInfoBox();
+  GateDiscardPicture();
+  DestroyConnection();
+  if (g_gate.window) {
+    Window* window = g_gate.window;
+    g_gate.window = nullptr;
+    WindowDelete(window);
+  }
+  GateDeleteTimer();
+  ProgramQuit();
+}
