@@ -141,6 +141,12 @@ uint16_t DisclaimerButtonClick(Button* button, UserData) {
   if (button == g_disclaimerWindow.accept) {
     HideAndClose();
     DisclaimerMarkAccepted();
+    // Hiding hands the keyboard to the gate, the window's owner; the login
+    // window it interrupted takes it back, modal as it was.
+    if (g_login.window) {
+      WindowBringToTop(g_login.window);
+      WindowSetModal(g_login.window);
+    }
   } else if (button == g_disclaimerWindow.decline) {
     HideAndClose();
     PostQuit();

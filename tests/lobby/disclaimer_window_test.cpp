@@ -41,11 +41,15 @@ TEST_F(DisclaimerTest, AcceptChangesOnlyTheFlagAndTheNextStartGoesStraightToTheL
   HarnessSetFocus(g_disclaimerWindow.window);
   ASSERT_TRUE(HarnessType(13));  // Enter accepts
   HarnessFlush();
-  EXPECT_EQ(WindowGetModal(), nullptr);
   HarnessAdvance(2);
   EXPECT_EQ(g_disclaimerWindow.window, nullptr);
   EXPECT_NE(g_login.window, nullptr);
   EXPECT_EQ(Quits(), 0);
+  // The login window has the keyboard again.
+  EXPECT_EQ(WindowGetModal(), g_login.window);
+  HarnessTypeText("fay");
+  HarnessFlush();
+  EXPECT_EQ(TextOf(g_login.userName), "fay");
 
   std::vector<uint8_t> after = ReadFileBytes(DisclaimerPath());
   ASSERT_EQ(after.size(), before.size());

@@ -45,6 +45,8 @@ TEST_F(Screenshots, FirstStart) {
   ASSERT_NE(g_login.window, nullptr);
   TypeInto(g_login.userName, "player1");
   TypeInto(g_login.password, "secret");
+  EXPECT_EQ(TextOf(g_login.userName), "player1");
+  EXPECT_EQ(TextOf(g_login.password), "******");
   EXPECT_TRUE(HarnessSavePng(g_login.window, ShotPath("login.png")));
 
   ButtonPress(g_login.newUser);
