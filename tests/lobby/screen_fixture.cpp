@@ -35,9 +35,6 @@ int& ProgramQuitCount() {
   return count;
 }
 
-// The program library is not linked here: the screens' quit is counted.
-void ProgramQuit() { ++ProgramQuitCount(); }
-
 void ScreenTest::SetUp() {
   oldDirectory_ = fs::current_path().string();
   char pattern[] = "/tmp/salvind-screens-XXXXXX";

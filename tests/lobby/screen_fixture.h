@@ -17,7 +17,8 @@ struct Window;
 
 // Texts of the alerts since the fixture started, oldest first.
 std::vector<std::string>& AlertTexts();
-// How often ProgramQuit was called since the fixture started.
+// How often ProgramQuit was called since the fixture started, where the
+// tests link program_quit_record.cpp instead of the program library.
 int& ProgramQuitCount();
 
 class ScreenTest : public ::testing::Test {
