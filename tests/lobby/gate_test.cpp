@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "lobby/gate.h"
 #include "lobby/login_window.h"
 #include "platform/clock.h"
@@ -78,6 +80,19 @@ TEST_F(GateTest, AMissingGatePictureIsReportedAndLeavesNothingBehind) {
   EXPECT_EQ(AlertTexts()[0], "Failed to load the gate image file.");
   EXPECT_EQ(g_gate.window, nullptr);
   EXPECT_EQ(g_gate.timer, nullptr);
+}
+
+TEST_F(GateTest, ALoginWindowThatCannotOpenClosesTheGateAndEndsTheProgram) {
+  std::remove("data/Salvind/salvind.ors");
+  ASSERT_TRUE(OpenGate());
+  HarnessClick(g_gate.window, 300, 200);
+  HarnessFlush();
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_EQ(AlertTexts()[0], "Failed to load the login image file.");
+  EXPECT_EQ(g_login.window, nullptr);
+  EXPECT_EQ(g_gate.window, nullptr);
+  HarnessAdvance(2);
+  EXPECT_EQ(Quits(), 1);
 }
 
 // The staged picture is 640 x 400, not 600 x 382: the zoom still takes its
