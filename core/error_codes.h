@@ -6,6 +6,7 @@
 
 inline constexpr ErrorCode kErrorNone = 0;
 inline constexpr ErrorCode kErrorOutOfMemory = 2;       // "Out of memory."
+inline constexpr ErrorCode kErrorLaunchFailed = 3;      // "Failed to launch the program."
 inline constexpr ErrorCode kErrorFileRead = 8;          // "File read error."
 inline constexpr ErrorCode kErrorUnknownFile = 10;      // "Unknown file error."
 inline constexpr ErrorCode kErrorResourceNotFound = 13; // "Resource not found."
