@@ -6,6 +6,7 @@
 #include "toolkit/event.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
+#include "windows/splash.h"
 
 namespace {
 
@@ -20,7 +21,11 @@ void OnQuitRequest() {
 
 }  // namespace
 
+// Runs once the start-up splash has closed.
+void ProgramStartGate() {}
+
 ErrorCode ProgramInit(const char*) {
+  SplashShow(kSplashTimed, &ProgramStartGate);
   return 0;
 }
 
