@@ -165,6 +165,7 @@ TEST_F(AlertBoxTest, KeepsItsOwnCopyOfTheText) {
   PlatformWindowSetFocus(TextBoxOf(w));
   HarnessTypeText("abc");
   EXPECT_EQ(TextIn(TextBoxOf(w)), "Line one\r\nLine two");
+  PlatformTestRequestClose(w->handle);
 }
 
 // "OK", by a click or by Enter wherever the focus is in the box: hidden and

@@ -142,8 +142,13 @@ TEST_F(SplashTest, ShowsThePictureWholeAndClosesAfterExactlyThreeSeconds) {
   HarnessAdvance(kSplashTicks - 1);
   EXPECT_TRUE(PlatformWindowIsShown(w->handle));
   EXPECT_EQ(WindowGetModal(), w);
+  // The 300th tick closes it; the posted close may already have been
+  // delivered in the same tick, so the window may be gone.
   HarnessAdvance(1);
-  ExpectClosing(w);
+  EXPECT_EQ(WindowGetModal(), nullptr);
+  if (Window* still = Newest()) {
+    EXPECT_FALSE(PlatformWindowIsShown(still->handle));
+  }
   ExpectGoneAfterNextRanOnce();
 }
 
