@@ -9,3 +9,8 @@ void Swap32(uint32_t* value);
 void Swap32(int32_t* value);
 void Swap16(uint16_t* value);
 void Swap16(int16_t* value);
+
+// The same, for a field at an address inside a byte buffer (no alignment
+// needed).
+void Swap32At(uint8_t* field);
+void Swap16At(uint8_t* field);

@@ -6,20 +6,6 @@
 
 namespace {
 
-void Swap32At(uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  Swap32(&v);
-  std::memcpy(p, &v, 4);
-}
-
-void Swap16At(uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  Swap16(&v);
-  std::memcpy(p, &v, 2);
-}
-
 void SwapHeader(uint8_t* b) {
   for (size_t off : {size_t{0}, size_t{4}}) Swap32At(b + off);
   for (size_t off = 8; off < 16; off += 2) Swap16At(b + off);

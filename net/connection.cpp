@@ -10,8 +10,7 @@
 #include "core/text.h"
 #include "net/error_text.h"
 #include "net/frame.h"
-#include "platform/dialog.h"
-#include "shell/data_path.h"
+#include "toolkit/alert.h"
 #include "windows/alert_box.h"
 
 namespace {
@@ -33,13 +32,6 @@ void MessageDelete(Message* message) {
 }
 
 void QueueDelete(ListKey, void* data) { MessageDelete(static_cast<Message*>(data)); }
-
-void SystemFailure(const char* text) {
-  const std::string title = std::string(ProgramName()) + ": System Failure";
-  const uint16_t wasEnabled = NetSetEventsEnabled(0);
-  PlatformMessageBox(nullptr, title.c_str(), text);
-  NetSetEventsEnabled(wasEnabled);
-}
 
 void ShowServerAlert(const Message* message) {
   if (message->length < 2) return;
@@ -167,7 +159,7 @@ void ConnectionOnRead(NetSocket*, UserData user) {
     c->message = static_cast<Message*>(MemAllocZero(1, sizeof(Message)));
     if (!c->message) {
       // The bytes stay waiting; the next read event tries again.
-      SystemFailure(ErrorText(kErrorOutOfMemory));
+      SystemFailureAlert(ErrorText(kErrorOutOfMemory));
       return;
     }
     c->readState = kReadType;

@@ -65,20 +65,6 @@ const MessageLayout* Find(uint32_t type) {
   return nullptr;
 }
 
-void Swap32At(uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  Swap32(&v);
-  std::memcpy(p, &v, 4);
-}
-
-void Swap16At(uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  Swap16(&v);
-  std::memcpy(p, &v, 2);
-}
-
 ErrorCode ConvertLayout(uint32_t type, uint8_t* body, uint32_t length) {
   const MessageLayout* layout = Find(type);
   if (!layout || length < layout->minLength) return kErrorBadParameter;

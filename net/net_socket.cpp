@@ -8,6 +8,7 @@
 #include "net/error_text.h"
 #include "net/service.h"
 #include "platform/dialog.h"
+#include "shell/modal_pause.h"
 
 namespace {
 
@@ -150,6 +151,11 @@ void OnSocketEvent(PlatformSocket socket, uint32_t event) {
   }
 }
 
+// The switch that modal boxes turn off while their loop runs.
+void PauseSwitch(int enabled) {
+  NetSetEventsEnabled(enabled ? 1 : 0);
+}
+
 }  // namespace
 
 int32_t NetStartup() {
@@ -157,6 +163,7 @@ int32_t NetStartup() {
     g_registry = ListNew(nullptr);
     if (!g_registry) return kErrorOutOfMemory;
     PlatformSetSocketHandler(&OnSocketEvent);
+    ModalPauseRegister(&PauseSwitch);
   }
   return ++g_useCount;
 }
@@ -164,6 +171,7 @@ int32_t NetStartup() {
 void NetShutdown() {
   if (g_useCount <= 0) return;
   if (--g_useCount == 0) {
+    ModalPauseUnregister(&PauseSwitch);
     ListDelete(g_registry);
     g_registry = nullptr;
     g_pendingLookup = nullptr;

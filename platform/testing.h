@@ -34,6 +34,20 @@ void PlatformSetExitHook(void (*hook)(int exitCode));
 using PlatformLookupHook = uint32_t (*)(const char* name);
 void PlatformSetLookupHook(PlatformLookupHook hook);
 
+// Replaces every program start with hook, which records path and argv (as
+// PlatformProcessStart got them) and gives the result. nullptr restores real
+// starts.
+using PlatformProcessStartHook = bool (*)(const char* path, const char* const* argv);
+void PlatformSetProcessStartHook(PlatformProcessStartHook hook);
+
+// Replaces the desktop's top-level windows with count made-up windows titled
+// titles[0] (topmost) to titles[count - 1]; the texts are copied. A negative
+// count restores the real windows.
+void PlatformTestSetTopWindows(const char* const* titles, int32_t count);
+// The index of the made-up window raised last, -1 when none was raised since
+// PlatformTestSetTopWindows.
+int32_t PlatformTestRaisedTopWindow();
+
 // Simulated user input, routed as the system routes it: a left button report
 // at a screen point goes to the window holding the capture, else to the
 // topmost shown window whose drawing area holds the point (none: dropped).

@@ -6,7 +6,7 @@ preset="${1:-default}"
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-dejavu-core libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do

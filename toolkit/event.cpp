@@ -4,8 +4,7 @@
 
 #include "core/list.h"
 #include "core/memory.h"
-#include "platform/dialog.h"
-#include "shell/data_path.h"
+#include "toolkit/alert.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -78,7 +77,7 @@ uint16_t EventSend(void* source, EventProc proc, uint16_t type, const Point* poi
 void EventPost(void* source, EventProc proc, uint16_t type, const Point* point, const Rect* rect,
                uint32_t key, uint32_t data1, uint32_t data2, UserData userData) {
   if (!g_queue && !MakeQueue()) {
-    PlatformMessageBox(WindowGetDefaultParent(), ProgramName(), "Out of memory!");
+    Alert("Out of memory!", nullptr);
     return;
   }
   auto* posted = static_cast<Posted*>(MemAlloc(sizeof(Posted)));

@@ -3,3 +3,11 @@
 char PlatformPathSeparator() {
   return '/';
 }
+
+const char* PlatformProgramSuffix() {
+  return "";
+}
+
+int32_t PlatformOsFamily() {
+  return 0;
+}

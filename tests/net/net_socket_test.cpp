@@ -7,6 +7,7 @@
 
 #include "net/service.h"
 #include "platform/testing.h"
+#include "toolkit/alert.h"
 #include "tests/net/net_test_support.h"
 
 namespace {
@@ -142,6 +143,39 @@ TEST_F(NetSocketTest, EventsHeldBackAreReportedAgainOnceEnabled) {
   EXPECT_EQ(record.order.front(), "read");
   EXPECT_EQ(record.order.back(), "close");
   NetClose(s);
+}
+
+// What happens inside a modal box: the peer sends, the box's loop runs.
+struct InsideBox {
+  int peer = -1;
+  Record* record = nullptr;
+  int readsInside = -1;
+};
+InsideBox g_inside;
+
+TEST_F(NetSocketTest, AnAlertHoldsSocketEventsBackUntilItIsDismissed) {
+  TestListener listener;
+  NetSocket* s = OpenTo(listener);
+  ASSERT_NE(s, nullptr);
+  const int peer = listener.Accept();
+  ASSERT_GE(peer, 0);
+  g_inside = InsideBox{peer, &record, -1};
+  PlatformSetMessageBoxHook([](PlatformWindow, const char*, const char*) {
+    SendAll(g_inside.peer, Bytes("during"));
+    PumpRounds(50);
+    g_inside.readsInside = g_inside.record->reads;
+  });
+  SystemFailureAlert("Out of memory.");
+  EXPECT_EQ(g_inside.readsInside, 0);
+  ASSERT_TRUE(PumpUntil([&] { return record.data.size() >= 6; }));
+  EXPECT_EQ(record.data, Bytes("during"));
+  close(peer);
+  NetClose(s);
+  // With the layer stopped, a box no longer reaches it.
+  InstallSeamHooks();
+  Alert("after", nullptr);
+  EXPECT_EQ(Seam().titles, std::vector<std::string>{"Salvind"});
+  EXPECT_EQ(NetSetEventsEnabled(1), 1);
 }
 
 TEST_F(NetSocketTest, TheCloseEventLeavesTheRegistryBeforeItsCallbackClosesTheSocket) {
