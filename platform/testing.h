@@ -66,6 +66,9 @@ void PlatformTestSetPointer(int32_t screenX, int32_t screenY);
 bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers);
 // Asks the window to close, as its close box would.
 void PlatformTestRequestClose(PlatformWindow window);
+// Makes the reported screen size width x height (PlatformWindowGetMetrics);
+// 0 x 0 reports the real screen again.
+void PlatformTestSetScreenSize(int32_t width, int32_t height);
 // Handles pending window-system work: exposure, painting, deferred deletion.
 void PlatformTestFlush();
 // Copies what the window shows on screen (its drawing area with child

@@ -22,6 +22,7 @@ enum : uint32_t {
   kPlatformDecorMinimiseBox = 2,
   kPlatformDecorSystemMenu = 4,
   kPlatformDecorDialogFrame = 8,
+  kPlatformDecorStayOnTop = 16,  // kept above every window without it
 };
 
 // Modifier bits of raw input and PlatformModifierKeys.
@@ -77,6 +78,10 @@ using PlatformInputHandler = bool (*)(PlatformWindow window, const PlatformInput
 
 // Installs the one handler of raw input; nullptr drops all input.
 void PlatformSetInputHandler(PlatformInputHandler handler);
+
+// Raw input of window goes to handler instead of the one above (a window with
+// a procedure of its own); nullptr hands it back to the one above.
+void PlatformWindowSetHandler(PlatformWindow window, PlatformInputHandler handler);
 
 // Makes a hidden native window with the decorations and title; data is handed
 // back by PlatformWindowData. A dialog's parent is its owner (may be nullptr);

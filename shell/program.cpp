@@ -11,6 +11,7 @@
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 #include "windows/info_box.h"
+#include "windows/splash.h"
 
 namespace {
 
@@ -25,7 +26,14 @@ void OnQuitRequest() {
 
 }  // namespace
 
+// Runs once the start-up splash has closed. A gate that cannot open has
+// said why; with no window left the program has nothing to wait for.
+void ProgramStartGate() {
+  if (GateOpen() != 0) EventPost(nullptr, nullptr, EventQuit, nullptr, nullptr, 0, 0, 0, 0);
+}
+
 ErrorCode ProgramInit(const char*) {
+  SplashShow(kSplashTimed, &ProgramStartGate);
   return 0;
 }
 

@@ -8,8 +8,11 @@
 // in order, runs the loop and takes everything down again. Returns the exit
 // code (0 also when a service fails to start).
 int ProgramMain(const char* commandLine);
-// Opens the first screen. The command line is not used. Returns 0.
+// Opens the timed start-up splash, which opens the gate when it closes. The
+// command line is not used. Returns 0.
 ErrorCode ProgramInit(const char* commandLine);
+// The splash's continuation: opens the gate screen.
+void ProgramStartGate();
 // Posts the quit request with exit code 0; the loop ends when it gets there.
 void ProgramQuit();
 // Receives every posted event that has neither a source nor a procedure;

@@ -15,6 +15,7 @@
 
 #include "platform/qt/qt_state.h"
 #include "platform/qt/qt_window_record.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 namespace {
@@ -31,11 +32,20 @@ PlatformRect ToPlatformRect(const QRect& r) {
   return PlatformRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
+// Windows that stay on top lead the order; the others follow them.
 void BringToFront(PlatformWindowRecord* record) {
   auto& order = QtWindowZOrder();
   std::erase(order, record);
-  order.insert(order.begin(), record);
+  auto at = order.begin();
+  if (!record->stayOnTop) {
+    at = std::find_if(order.begin(), order.end(), [](PlatformWindowRecord* r) { return !r->stayOnTop; });
+  }
+  order.insert(at, record);
 }
+
+// A size a test asked the metrics to report; 0 x 0 for the real screen.
+int32_t g_testScreenWidth = 0;
+int32_t g_testScreenHeight = 0;
 
 bool IsExposed(PlatformWindowRecord* record) {
   return record->windowHandle() && record->windowHandle()->isExposed() && record->exposedOnce;
@@ -74,6 +84,10 @@ PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow pare
 
 void PlatformWindowDestroy(PlatformWindow window) {
   if (PlatformWindowRecord* record = Live(window)) record->Destroy();
+}
+
+void PlatformWindowSetHandler(PlatformWindow window, PlatformInputHandler handler) {
+  if (PlatformWindowRecord* record = Live(window)) record->handler = handler;
 }
 
 uintptr_t PlatformWindowData(PlatformWindow window) {
@@ -210,6 +224,15 @@ void PlatformWindowGetMetrics(PlatformWindowMetrics* metrics) {
   const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 800, 600);
   metrics->screenWidth = geometry.width();
   metrics->screenHeight = geometry.height();
+  if (g_testScreenWidth > 0 && g_testScreenHeight > 0) {
+    metrics->screenWidth = g_testScreenWidth;
+    metrics->screenHeight = g_testScreenHeight;
+  }
+}
+
+void PlatformTestSetScreenSize(int32_t width, int32_t height) {
+  g_testScreenWidth = width;
+  g_testScreenHeight = height;
 }
 
 void PlatformPointerPosition(int32_t* x, int32_t* y) {

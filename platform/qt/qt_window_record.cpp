@@ -22,6 +22,7 @@ Qt::WindowFlags FlagsFor(PlatformWindowType type, uint32_t decorations) {
   if (type == kPlatformWindowChild) return Qt::Widget;
   Qt::WindowFlags flags = (type == kPlatformWindowDialog ? Qt::Dialog : Qt::Window) |
                           Qt::CustomizeWindowHint;
+  if (decorations & kPlatformDecorStayOnTop) flags |= Qt::WindowStaysOnTopHint;
   if (!(decorations & kPlatformDecorCaption)) return flags | Qt::FramelessWindowHint;
   flags |= Qt::WindowTitleHint;
   if (decorations & kPlatformDecorMinimiseBox) flags |= Qt::WindowMinimizeButtonHint;
@@ -55,7 +56,8 @@ PlatformWindow PlatformWindowCapture() { return g_capture; }
 
 PlatformWindowRecord::PlatformWindowRecord(PlatformWindowType type_, PlatformWindowRecord* parent,
                                            uint32_t decorations, uintptr_t data_)
-    : QWidget(parent, FlagsFor(type_, decorations)), type(type_), data(data_), owner(parent) {
+    : QWidget(parent, FlagsFor(type_, decorations)), type(type_), data(data_), owner(parent),
+      stayOnTop(type_ != kPlatformWindowChild && (decorations & kPlatformDecorStayOnTop)) {
   PlatformWindowMetrics m;
   PlatformWindowGetMetrics(&m);
   if (decorations & kPlatformDecorCaption) {
@@ -84,6 +86,7 @@ void PlatformWindowRecord::Detach() {
   if (owner) std::erase(owner->children, this);
   owner = nullptr;
   data = 0;
+  handler = nullptr;
   image = QImage();
   // Children and owned windows outlive us: the toolkit destroys them itself.
   const QObjectList kids = QObject::children();
@@ -110,9 +113,10 @@ void PlatformWindowRecord::Destroy() {
 }
 
 bool PlatformWindowRecord::Report(const PlatformInput& input) {
-  if (!g_handler || doomed_) return false;
+  const PlatformInputHandler target = handler ? handler : g_handler;
+  if (!target || doomed_) return false;
   BeginReport();
-  const bool handled = g_handler(this, input);
+  const bool handled = target(this, input);
   EndReport();
   return handled;
 }

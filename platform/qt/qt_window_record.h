@@ -35,6 +35,8 @@ struct PlatformWindowRecord : public QWidget {
   std::vector<PlatformWindowRecord*> children;  // child windows, creation order
   QRect outer;                   // placement coordinates
   QImage image;                  // wraps the toolkit's buffer, no copy
+  PlatformInputHandler handler = nullptr;  // own procedure; nullptr: the program-wide one
+  bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
 
  protected:

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 extern char** environ;
@@ -42,8 +44,15 @@ TEST(Program, QuitRequestEndsTheLoopWithExitCodeZero) {
   char program[] = SALVIND_BINARY;
   char argument[] = "--ignored-argument";
   char* argv[] = {program, argument, nullptr};
+  // From its staged tree, as a user starts it: without its data files the
+  // gate's alert would wait for someone to close it.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const std::string stage = std::filesystem::path(SALVIND_BINARY).parent_path().string();
+  posix_spawn_file_actions_addchdir_np(&actions, stage.c_str());
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program, nullptr, &attr, argv, environ), 0);
+  ASSERT_EQ(posix_spawn(&pid, program, &actions, &attr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
 
   ASSERT_EQ(kill(pid, SIGTERM), 0);

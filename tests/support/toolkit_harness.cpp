@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstring>
 
 #include "shell/timer.h"
@@ -137,22 +138,27 @@ Pixel HarnessBufferPixel(const Window* window, int32_t x, int32_t y) {
   return b.pixels[static_cast<size_t>(y) * b.width + x];
 }
 
-std::vector<uint32_t> HarnessGrab(const Window* window, int32_t* width, int32_t* height) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(window->width > 0 ? window->width : 1) *
-                               (window->height > 0 ? window->height : 1));
+std::vector<uint32_t> HarnessGrabPlatform(PlatformWindow handle, int32_t* width, int32_t* height) {
   *width = *height = 0;
-  if (!PlatformTestGrab(window->handle, pixels.data(), static_cast<int32_t>(pixels.size()), width,
-                        height)) {
+  // Sized from what the platform says the window is, so any size fits.
+  const PlatformRect outer = PlatformWindowOuterOnScreen(handle);
+  const int64_t capacity = std::max<int64_t>(1, static_cast<int64_t>(outer.right - outer.left) *
+                                                    (outer.bottom - outer.top));
+  std::vector<uint32_t> pixels(static_cast<size_t>(capacity));
+  if (!PlatformTestGrab(handle, pixels.data(), static_cast<int32_t>(pixels.size()), width, height)) {
     return {};
   }
   pixels.resize(static_cast<size_t>(*width) * *height);
   return pixels;
 }
 
-bool HarnessSavePng(const Window* window, const std::string& path) {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint32_t> pixels = HarnessGrab(window, &width, &height);
+std::vector<uint32_t> HarnessGrab(const Window* window, int32_t* width, int32_t* height) {
+  return HarnessGrabPlatform(window->handle, width, height);
+}
+
+namespace {
+bool SavePixels(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,
+                const std::string& path) {
   if (pixels.empty()) return false;
   QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y) {
@@ -161,22 +167,41 @@ bool HarnessSavePng(const Window* window, const std::string& path) {
   }
   return image.save(QString::fromStdString(path), "PNG");
 }
+}  // namespace
 
-std::vector<uint32_t> HarnessGrabPresented(const Window* window) {
+bool HarnessSavePng(const Window* window, const std::string& path) {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels = HarnessGrab(window, &width, &height);
+  return SavePixels(pixels, width, height, path);
+}
+
+bool HarnessSavePngPlatform(PlatformWindow handle, const std::string& path) {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels = HarnessGrabPlatform(handle, &width, &height);
+  return SavePixels(pixels, width, height, path);
+}
+
+std::vector<uint32_t> HarnessGrabPresentedPlatform(PlatformWindow handle, int32_t width, int32_t height) {
   int32_t x = 0;
   int32_t y = 0;
-  HarnessToScreen(window, 0, 0, &x, &y);
+  PlatformWindowClientOrigin(handle, &x, &y);
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen || window->width <= 0 || window->height <= 0) return {};
+  if (!screen || width <= 0 || height <= 0) return {};
   const QImage image =
-      screen->grabWindow(0, x, y, window->width, window->height).toImage().convertToFormat(QImage::Format_RGB32);
-  if (image.width() != window->width || image.height() != window->height) return {};
-  std::vector<uint32_t> pixels(static_cast<size_t>(window->width) * window->height);
-  for (int row = 0; row < window->height; ++row) {
+      screen->grabWindow(0, x, y, width, height).toImage().convertToFormat(QImage::Format_RGB32);
+  if (image.width() != width || image.height() != height) return {};
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int row = 0; row < height; ++row) {
     const auto* line = reinterpret_cast<const uint32_t*>(image.constScanLine(row));
-    for (int column = 0; column < window->width; ++column) {
-      pixels[static_cast<size_t>(row) * window->width + column] = line[column] & 0xFFFFFF;
+    for (int column = 0; column < width; ++column) {
+      pixels[static_cast<size_t>(row) * width + column] = line[column] & 0xFFFFFF;
     }
   }
   return pixels;
+}
+
+std::vector<uint32_t> HarnessGrabPresented(const Window* window) {
+  return HarnessGrabPresentedPlatform(window->handle, window->width, window->height);
 }

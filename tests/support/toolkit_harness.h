@@ -72,3 +72,9 @@ std::vector<uint32_t> HarnessGrab(const Window* window, int32_t* width, int32_t*
 std::vector<uint32_t> HarnessGrabPresented(const Window* window);
 // Saves HarnessGrab as a PNG file; false on failure.
 bool HarnessSavePng(const Window* window, const std::string& path);
+
+// The same for a platform window that is no toolkit Window (the information
+// box); width x height is its drawing area's size.
+std::vector<uint32_t> HarnessGrabPlatform(PlatformWindow handle, int32_t* width, int32_t* height);
+std::vector<uint32_t> HarnessGrabPresentedPlatform(PlatformWindow handle, int32_t width, int32_t height);
+bool HarnessSavePngPlatform(PlatformWindow handle, const std::string& path);
