@@ -1,4 +1,4 @@
-#include "assets/generator/pixel_paint.h"
+#include "tools/art/pixel_paint.h"
 
 #include <QFont>
 #include <QPen>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "assets/generator/town_palette.h"
+#include "tools/art/town_palette.h"
 
 PixelPainter::PixelPainter(QImage* img) : QPainter(img) {
   setRenderHint(QPainter::Antialiasing, false);

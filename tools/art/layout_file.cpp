@@ -1,4 +1,4 @@
-#include "assets/generator/layout_file.h"
+#include "tools/art/layout_file.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "assets/generator/disclaimer_doc.h"
-#include "assets/generator/layout_file.h"
-#include "assets/generator/pictures.h"
-#include "assets/generator/pixel_paint.h"
-#include "assets/generator/town_palette.h"
+#include "tools/art/disclaimer_doc.h"
+#include "tools/art/layout_file.h"
+#include "tools/art/pictures.h"
+#include "tools/art/pixel_paint.h"
+#include "tools/art/town_palette.h"
 
 namespace {
 

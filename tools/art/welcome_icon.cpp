@@ -1,9 +1,9 @@
 // The welcome icon: a letter rolled at both ends, sealed with red wax.
 // Everything outside the letter stays transparent, so the map shows round it.
 
-#include "assets/generator/pictures.h"
-#include "assets/generator/pixel_paint.h"
-#include "assets/generator/town_palette.h"
+#include "tools/art/pictures.h"
+#include "tools/art/pixel_paint.h"
+#include "tools/art/town_palette.h"
 
 using namespace town;
 

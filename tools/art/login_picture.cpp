@@ -2,9 +2,9 @@
 // pinned to it. The fields sit on the sheet beside their painted labels and
 // the buttons on a calm ledge below, all placed from the login layout.
 
-#include "assets/generator/pictures.h"
-#include "assets/generator/pixel_paint.h"
-#include "assets/generator/town_palette.h"
+#include "tools/art/pictures.h"
+#include "tools/art/pixel_paint.h"
+#include "tools/art/town_palette.h"
 
 using namespace town;
 

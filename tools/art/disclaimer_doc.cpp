@@ -1,4 +1,4 @@
-#include "assets/generator/disclaimer_doc.h"
+#include "tools/art/disclaimer_doc.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "assets/generator/town_palette.h"
+#include "tools/art/town_palette.h"
 
 #include <climits>
 

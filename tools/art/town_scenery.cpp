@@ -1,10 +1,10 @@
-#include "assets/generator/town_scenery.h"
+#include "tools/art/town_scenery.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "assets/generator/pixel_paint.h"
-#include "assets/generator/town_palette.h"
+#include "tools/art/pixel_paint.h"
+#include "tools/art/town_palette.h"
 
 using namespace town;
 

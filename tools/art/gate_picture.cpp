@@ -5,10 +5,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "assets/generator/pictures.h"
-#include "assets/generator/pixel_paint.h"
-#include "assets/generator/town_palette.h"
-#include "assets/generator/town_scenery.h"
+#include "tools/art/pictures.h"
+#include "tools/art/pixel_paint.h"
+#include "tools/art/town_palette.h"
+#include "tools/art/town_scenery.h"
 
 using namespace town;
 
