@@ -21,14 +21,6 @@ namespace {
 
 PlatformControlKeyFilter g_keyFilter = nullptr;
 
-uint32_t ModifiersOf(Qt::KeyboardModifiers modifiers) {
-  uint32_t bits = 0;
-  if (modifiers & Qt::ShiftModifier) bits |= kPlatformModShift;
-  if (modifiers & Qt::ControlModifier) bits |= kPlatformModControl;
-  if (modifiers & Qt::AltModifier) bits |= kPlatformModAlt;
-  return bits;
-}
-
 // The characters a key makes, as a native edit control would receive them.
 // Keys without one (arrows, Delete, function keys) stay the control's own.
 std::vector<uint32_t> CharactersOf(const QKeyEvent& key) {
@@ -233,7 +225,7 @@ bool PlatformControlRecord::eventFilter(QObject* watched, QEvent* event) {
   const auto* key = static_cast<QKeyEvent*>(event);
   const std::vector<uint32_t> characters = CharactersOf(*key);
   if (characters.empty()) return false;
-  const uint32_t modifiers = ModifiersOf(key->modifiers());
+  const uint32_t modifiers = QtModifiersOf(key->modifiers());
   if (characters.size() == 1) return !Offer(characters[0], modifiers);
   // A composed text: each character is offered on its own, and the ones let
   // through are typed here.

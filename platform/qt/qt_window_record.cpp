@@ -30,14 +30,6 @@ Qt::WindowFlags FlagsFor(PlatformWindowType type, uint32_t decorations) {
   return flags;
 }
 
-uint32_t ModifiersOf(Qt::KeyboardModifiers modifiers) {
-  uint32_t bits = 0;
-  if (modifiers & Qt::ShiftModifier) bits |= kPlatformModShift;
-  if (modifiers & Qt::ControlModifier) bits |= kPlatformModControl;
-  if (modifiers & Qt::AltModifier) bits |= kPlatformModAlt;
-  return bits;
-}
-
 }  // namespace
 
 void PlatformSetInputHandler(PlatformInputHandler handler) { g_handler = handler; }
@@ -201,7 +193,7 @@ void PlatformWindowRecord::ReportMouse(PlatformInputType type_, QMouseEvent* eve
   const QPoint p = event->position().toPoint();
   input.x = p.x();
   input.y = p.y();
-  input.modifiers = ModifiersOf(event->modifiers());
+  input.modifiers = QtModifiersOf(event->modifiers());
   Report(input);
 }
 
@@ -220,7 +212,7 @@ void PlatformWindowRecord::keyPressEvent(QKeyEvent* event) {
   event->accept();
   PlatformInput input{};
   input.type = kPlatformInputCharacter;
-  input.modifiers = ModifiersOf(event->modifiers());
+  input.modifiers = QtModifiersOf(event->modifiers());
   switch (event->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -282,4 +274,12 @@ bool PlatformWindowRecord::event(QEvent* event) {
     Report(input);
   }
   return QWidget::event(event);
+}
+
+uint32_t QtModifiersOf(Qt::KeyboardModifiers modifiers) {
+  uint32_t bits = 0;
+  if (modifiers & Qt::ShiftModifier) bits |= kPlatformModShift;
+  if (modifiers & Qt::ControlModifier) bits |= kPlatformModControl;
+  if (modifiers & Qt::AltModifier) bits |= kPlatformModAlt;
+  return bits;
 }

@@ -73,3 +73,6 @@ bool QtWindowIsLive(const PlatformWindowRecord* record);
 std::vector<PlatformWindowRecord*>& QtWindowZOrder();
 // The record holding the capture, or nullptr.
 PlatformWindowRecord* QtWindowCaptureRecord();
+
+// The platform's modifier bits (kPlatformMod...) of a Qt event's modifiers.
+uint32_t QtModifiersOf(Qt::KeyboardModifiers modifiers);
