@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The unit, toolkit and headless screen tests of one preset (ci or sanitize).
+set -euo pipefail
+preset="${1:?preset}"
+cd "$(dirname "$0")/../.."
+export QT_QPA_PLATFORM=offscreen
+scripts/setup.sh "$preset"
+ctest --preset "$preset" --timeout 300 -j2
