@@ -12,15 +12,22 @@ legs=(
 
 summary=()
 failed=0
+passed_count=0
+failed_count=0
 for leg in "${legs[@]}"; do
   name="${leg%%|*}"
   command="${leg#*|}"
   echo "=== leg $name: $command"
   start=$SECONDS
-  if $command; then result=passed; else result=FAILED; failed=1; fi
+  if $command; then
+    result=passed; passed_count=$((passed_count + 1))
+  else
+    result=FAILED; failed=1; failed_count=$((failed_count + 1))
+  fi
   summary+=("$(printf '%-10s %-7s %5d s' "$name" "$result" $((SECONDS - start)))")
 done
 
 echo "=== legs"
 printf '%s\n' "${summary[@]}"
+echo "legs: $passed_count passed, $failed_count failed"
 exit $failed
