@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/qt/qt_callback_hold.h"
 #include "platform/qt/qt_state.h"
 #include "platform/qt/qt_window_record.h"
 #include "platform/testing.h"
@@ -52,8 +53,10 @@ bool IsExposed(PlatformWindowRecord* record) {
 }
 
 // Presenting needs an exposed window: a blocking sequence of frames right
-// after the first show would otherwise be lost.
+// after the first show would otherwise be lost. The program is not called
+// while it waits; its first paint comes once the caller has returned.
 void WaitForExposure(PlatformWindowRecord* record) {
+  const QtCallbackHold hold;
   for (int i = 0; i < 100 && QtWindowIsLive(record) && !IsExposed(record); ++i) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers);
