@@ -74,9 +74,20 @@ void QtActivateAfterModal(QWidget* owner) {
   owner->window()->activateWindow();
 }
 
+bool QtKeptOnTopShown() {
+  for (PlatformWindowRecord* record : QtWindowZOrder()) {
+    if (record->stayOnTop && record->isVisible()) return true;
+  }
+  return false;
+}
+
 PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow parent,
                                     uint32_t decorations, const char* title, uintptr_t data) {
   if (!QApplication::instance()) return nullptr;
+  // A dialog made while a window kept on top is up (the information box) is
+  // what the person has to answer: it joins that layer, where the newest
+  // stands highest, instead of opening underneath.
+  if (type == kPlatformWindowDialog && QtKeptOnTopShown()) decorations |= kPlatformDecorStayOnTop;
   PlatformWindowRecord* parentRecord = Live(parent);
   if (type == kPlatformWindowChild && !parentRecord) return nullptr;
   if (type == kPlatformWindowTopLevel) parentRecord = nullptr;

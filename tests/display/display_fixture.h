@@ -46,6 +46,13 @@ class DisplayScenario : public ::testing::Test {
   // A click at (x, y) of the window's drawing area.
   void ClickIn(XWindowId window, int x, int y);
 
+  // The way in, by real input (way_in.cpp): clicks the splash away, clicks
+  // the gate, accepts the disclaimer of a first start; the login window then,
+  // or 0 with a failed test.
+  XWindowId ReachLoginWindow();
+  // Types user, Tab, password into the login window and presses Enter.
+  void TypeLogIn(XWindowId login, const std::string& user, const std::string& password);
+
   XServer x_;
   ChildProcess client_;
   std::string runDir_;    // the scratch folder

@@ -37,39 +37,15 @@ std::vector<uint8_t> AccessRequestFrame(const char* user, const char* password) 
   return frame;
 }
 
-// Where the layouts put things, in the windows' drawing areas.
-constexpr int kAcceptX = 276 + 45, kAcceptY = 336 + 14;
-constexpr int kUserNameX = 170 + 20, kUserNameY = 94 + 12;
-
 TEST_F(DisplayScenario, AFirstStartShowsTheDisclaimerAndEnterInTheLoginWindowSendsTheAccessRequest) {
   ScriptedPeer peer;
   ASSERT_NE(peer.port(), 0);
   StartX(WindowManager::kOpenbox);
   StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(peer.port())}});
 
-  const XWindowId splash = Window("Orva");
-  ASSERT_NE(splash, 0u);
-  ClickIn(splash, 10, 10);
-  const XWindowId gate = Window("Gate");
-  ASSERT_NE(gate, 0u);
-  ClickIn(gate, 320, 200);
-
-  // The staged document has not been accepted: a first start.
-  const XWindowId disclaimer = Window("Disclaimer Agreement");
-  ASSERT_NE(disclaimer, 0u);
-  Shot("disclaimer");
-  EXPECT_TRUE(x_.HasWindow("Login")) << "the login window stands behind the disclaimer";
-  ClickIn(disclaimer, kAcceptX, kAcceptY);
-  EXPECT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "\"Accept\" closes the disclaimer";
-
-  const XWindowId login = Window("Login");
+  const XWindowId login = ReachLoginWindow();
   ASSERT_NE(login, 0u);
-  ClickIn(login, kUserNameX, kUserNameY);
-  x_.Type("bob_1");
-  x_.PressKey("Tab");
-  x_.Type("secret7");
-  Shot("login-typed");
-  x_.PressKey("Return");
+  TypeLogIn(login, "bob_1", "secret7");
 
   const std::vector<uint8_t> expected = AccessRequestFrame("bob_1", "secret7");
   ASSERT_FALSE(expected.empty());
