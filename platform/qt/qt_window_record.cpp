@@ -52,6 +52,7 @@ PlatformWindow PlatformWindowCapture() { return g_capture; }
 PlatformWindowRecord::PlatformWindowRecord(PlatformWindowType type_, PlatformWindowRecord* parent,
                                            uint32_t decorations, uintptr_t data_)
     : QWidget(parent, FlagsFor(type_, decorations)), type(type_), data(data_), owner(parent),
+      decorations(decorations),
       stayOnTop(type_ != kPlatformWindowChild && (decorations & kPlatformDecorStayOnTop)) {
   PlatformWindowMetrics m;
   PlatformWindowGetMetrics(&m);

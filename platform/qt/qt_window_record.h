@@ -38,6 +38,7 @@ struct PlatformWindowRecord : public QWidget {
   QRect outer;                   // placement coordinates
   QImage image;                  // wraps the toolkit's buffer, no copy
   PlatformInputHandler handler = nullptr;  // own procedure; nullptr: the program-wide one
+  uint32_t decorations = 0;      // the kPlatformDecor bits it was made with
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
 
