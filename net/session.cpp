@@ -6,7 +6,7 @@
 #include "lobby/login_details.h"
 #include "lobby/login_window.h"
 #include "net/connection.h"
-#include "net/message_build.h"
+#include "net/message_send.h"
 #include "net/session_endpoint.h"
 #include "shell/os_services.h"
 #include "shell/program.h"
