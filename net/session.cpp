@@ -9,7 +9,7 @@
 #include "net/message_send.h"
 #include "net/session_endpoint.h"
 #include "shell/os_services.h"
-#include "shell/program.h"
+#include "shell/program_quit.h"
 #include "toolkit/alert.h"
 #include "toolkit/window.h"
 #include "windows/info_box.h"
