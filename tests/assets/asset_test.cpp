@@ -115,11 +115,15 @@ TEST(Pictures, HaveTheSizesTheScreensRelyOn) {
   ASSERT_FALSE(icon.isNull());
   EXPECT_LE(icon.width(), 60);
   EXPECT_LE(icon.height(), 40);
+
+  QImage map = Load("map.png");
+  ASSERT_FALSE(map.isNull());
+  EXPECT_EQ(map.size(), QSize(640, 400));
 }
 
 TEST(Pictures, UseOnlyTheDefaultTableAndTheIconHasAOneBitMask) {
   const std::set<uint32_t> table = DefaultTable();
-  for (const char* name : {"splash.png", "gate.png", "login.png", "welcome.png"}) {
+  for (const char* name : {"splash.png", "gate.png", "login.png", "welcome.png", "map.png"}) {
     SCOPED_TRACE(name);
     QImage img = Load(name);
     ASSERT_FALSE(img.isNull());
@@ -147,6 +151,20 @@ TEST(Pictures, UseOnlyTheDefaultTableAndTheIconHasAOneBitMask) {
       EXPECT_EQ(transparent, 0);
     }
   }
+}
+
+// The welcome icon is drawn with its bottom-right corner at (580, 360); the
+// map keeps plain lawn under it so the icon reads at a glance.
+TEST(Pictures, MapLeavesLawnUnderTheWelcomeIcon) {
+  QImage map = Load("map.png");
+  ASSERT_EQ(map.size(), QSize(640, 400));
+  const std::set<uint32_t> lawn = {qRgb(153, 204, 51) & 0xFFFFFFu, qRgb(102, 153, 0) & 0xFFFFFFu,
+                                   qRgb(51, 102, 0) & 0xFFFFFFu};
+  int other = 0;
+  for (int y = 360 - 32; y < 360; ++y)
+    for (int x = 580 - 32; x < 580; ++x)
+      if (!lawn.contains(map.pixel(x, y) & 0xFFFFFFu)) ++other;
+  EXPECT_EQ(other, 0);
 }
 
 uint32_t BigEndian32(const std::string& b, size_t at) {

@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
   const QImage gate = GateDraw();
   if (!o.preview.isEmpty()) SaveZoomPreviews(o, gate);
   bool ok = Save(o, SplashDraw(), "splash.png") && Save(o, gate, "gate.png") &&
-            Save(o, LoginDraw(login), "login.png") && Save(o, WelcomeIconDraw(), "welcome.png");
+            Save(o, LoginDraw(login), "login.png") && Save(o, WelcomeIconDraw(), "welcome.png") &&
+            Save(o, MapDraw(), "map.png");
   if (ok && !DisclaimerWrite(o.disclaimer, QDir(o.out).filePath("disclaim.otx"), 1)) {
     std::fputs("orva-art: cannot write disclaim.otx\n", stderr);
     ok = false;
