@@ -145,7 +145,7 @@ void Paste(QImage* sheet, int left, int top, const Image* image, const Image* sh
     }
 }
 
-bool WriteSheet(const LoadedSet& s, const char* path) {
+bool WriteSheet(const LoadedSet& s, const char* path, int scale) {
   std::vector<std::vector<std::pair<const Image*, const Image*>>> rows;
   for (const LoadedAnimation* a : {s.idle.get(), s.enter.get()}) {
     if (!a) continue;
@@ -176,6 +176,7 @@ bool WriteSheet(const LoadedSet& s, const char* path) {
     }
     top += h + kMargin;
   }
+  if (scale > 1) sheet = sheet.scaled(width * scale, height * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   return sheet.save(QString::fromUtf8(path), "PNG");
 }
 
@@ -202,7 +203,7 @@ int InspectBuilding(const InspectOptions& o, const std::vector<uint8_t>& bytes, 
                          gameImage ? error : "not a resource, image or game image file, nor a building image set");
   }
   if (o.png) {
-    if (!WriteSheet(s, o.png)) return InspectReport(o, kind, std::string("cannot write ") + o.png);
+    if (!WriteSheet(s, o.png, o.scale)) return InspectReport(o, kind, std::string("cannot write ") + o.png);
     return 0;
   }
   const Rect& r = s.header.rect;

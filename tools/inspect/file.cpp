@@ -164,6 +164,12 @@ int InspectFile(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--item") == 0 && i + 1 < argc) {
       o.haveItem = true;
       o.item = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+      o.scale = std::atoi(argv[++i]);
+      if (o.scale < 1 || o.scale > 8) {
+        std::fputs("orva-inspect: --scale takes 1 to 8\n", stderr);
+        return 2;
+      }
     } else if (!o.file && argv[i][0] != '-') {
       o.file = argv[i];
     } else {
@@ -172,7 +178,7 @@ int InspectFile(int argc, char** argv) {
     }
   }
   if (!o.file) {
-    std::fputs("usage: orva-inspect file FILE [--json] [--png OUT] [--item ID]\n", stderr);
+    std::fputs("usage: orva-inspect file FILE [--json] [--png OUT [--scale N]] [--item ID]\n", stderr);
     return 2;
   }
   std::ifstream in(o.file, std::ios::binary);

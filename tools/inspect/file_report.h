@@ -12,6 +12,7 @@ struct InspectOptions {
   bool json = false;
   bool haveItem = false;
   uint32_t item = 0;
+  int scale = 1;  // contact sheets drawn this many times larger (1 to 8)
 };
 
 // Prints {"kind", "error"} with --json, else a line on stderr; returns 1.
