@@ -232,7 +232,7 @@ QImage LoadBuilding(const std::string& game, const std::string& file) {
 
 bool OpaqueAt(const QImage& img, int x, int y) { return qAlpha(img.pixel(x, y)) >= 128; }
 
-const char* const kGames[] = {"chess"};
+const char* const kGames[] = {"chess", "cards"};
 
 // Every picture of a building fills its rectangle, keeps to the table with
 // one bit of transparency, and has the same silhouette: the shared mask

@@ -5,3 +5,4 @@
 #include "tools/art/building_set.h"
 
 const BuildingArt& ChessHall();
+const BuildingArt& CardTavern();
