@@ -6,3 +6,4 @@
 
 const BuildingArt& ChessHall();
 const BuildingArt& CardTavern();
+const BuildingArt& DiceHouse();
