@@ -7,3 +7,4 @@
 const BuildingArt& ChessHall();
 const BuildingArt& CardTavern();
 const BuildingArt& DiceHouse();
+const BuildingArt& GoPavilion();
