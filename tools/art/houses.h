@@ -8,3 +8,4 @@ const BuildingArt& ChessHall();
 const BuildingArt& CardTavern();
 const BuildingArt& DiceHouse();
 const BuildingArt& GoPavilion();
+const BuildingArt& BackgammonInn();
