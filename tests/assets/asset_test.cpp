@@ -241,7 +241,7 @@ std::vector<std::string> Pictures(const BuildingDesc& b) {
   return files;
 }
 
-const char* const kGames[] = {"chess", "cards", "dice", "go", "backgammon"};
+const char* const kGames[] = {"chess", "cards", "dice", "go", "backgammon", "puzzles"};
 
 // Every picture of a building fills its rectangle, keeps to the table with
 // one bit of transparency, and has the same silhouette: the shared mask

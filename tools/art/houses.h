@@ -9,3 +9,4 @@ const BuildingArt& CardTavern();
 const BuildingArt& DiceHouse();
 const BuildingArt& GoPavilion();
 const BuildingArt& BackgammonInn();
+const BuildingArt& GamesLibrary();
