@@ -18,7 +18,7 @@
 #include "net/connection.h"
 #include "net/session.h"
 #include "platform/testing.h"
-#include "shell/program.h"
+#include "shell/program_quit.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/edit_box.h"
 #include "windows/info_box.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/loop.h"
-#include "shell/program.h"
+#include "app/program.h"
 
 int main(int argc, char** argv) {
   if (!PlatformInit(&argc, argv)) return 0;

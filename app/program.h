@@ -1,7 +1,9 @@
 #pragma once
-// The program: start-up, the main loop and shutdown, and the quit path.
+// The program's wiring: start-up, the main loop and shutdown, and the
+// handler of the quit event. It calls every screen, so it sits above them all.
 
 #include "core/types.h"
+#include "shell/program_quit.h"
 #include "toolkit/event.h"
 
 // The whole program after the platform has started: brings the services up
@@ -13,8 +15,6 @@ int ProgramMain(const char* commandLine);
 ErrorCode ProgramInit(const char* commandLine);
 // The splash's continuation: opens the gate screen.
 void ProgramStartGate();
-// Posts the quit request with exit code 0; the loop ends when it gets there.
-void ProgramQuit();
 // Receives every posted event that has neither a source nor a procedure;
 // acts on EventQuit only. Returns 1 when it handled the event.
 uint16_t ProgramExitHandler(void* source, Event* event);

@@ -1,4 +1,4 @@
-#include "shell/program.h"
+#include "app/program.h"
 
 #include "lobby/gate.h"
 #include "lobby/login_window.h"
@@ -35,10 +35,6 @@ void ProgramStartGate() {
 ErrorCode ProgramInit(const char*) {
   SplashShow(kSplashTimed, &ProgramStartGate);
   return 0;
-}
-
-void ProgramQuit() {
-  PlatformQuit(0);
 }
 
 uint16_t ProgramExitHandler(void*, Event* event) {
