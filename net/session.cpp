@@ -10,7 +10,7 @@
 #include "lobby/status_window.h"
 #include "lobby/welcome_window.h"
 #include "net/connection.h"
-#include "net/message_build.h"
+#include "net/message_send.h"
 #include "net/session_endpoint.h"
 #include "shell/os_services.h"
 #include "shell/program_quit.h"

@@ -1,11 +1,11 @@
-#include "net/messages.h"
+#include "protocol/messages.h"
 
 #include <cstring>
 #include <span>
 
 #include "core/byte_order.h"
 #include "core/byte_reader.h"
-#include "net/error_text.h"
+#include "core/error_codes.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "net/frame.h"
+#include "protocol/frame.h"
+
+#include "core/byte_reader.h"
 
 FrameFault FrameCheck(uint32_t padded, uint32_t length) {
   if (padded > kFrameMaxPadded) return kFrameTooLarge;
@@ -15,4 +17,10 @@ const char* FrameFaultText(FrameFault fault) {
     case kFrameTooLarge: return "padded length above the limit";
   }
   return "unknown fault";
+}
+
+void FrameHeaderStore(uint8_t out[kFrameHeaderSize], uint32_t type, uint32_t length) {
+  StoreBe32(out, type);
+  StoreBe32(out + 4, FramePadded(length));
+  StoreBe32(out + 8, length);
 }

@@ -17,6 +17,9 @@ inline bool MessageIsSystem(uint32_t type) { return (type & 0x80000000u) != 0; }
 // length rounded up to a multiple of four.
 inline uint32_t FramePadded(uint32_t length) { return (length + 3u) & ~3u; }
 
+// Writes the header of a message of type with length data bytes, big-endian.
+void FrameHeaderStore(uint8_t out[kFrameHeaderSize], uint32_t type, uint32_t length);
+
 enum FrameFault : int {
   kFrameOk = 0,
   kFrameLengthAbovePadded,  // more data bytes than the body holds

@@ -1,12 +1,10 @@
 #pragma once
 // The messages the client sends, built in host order and converted to wire
-// order, ready for ConnectionSend.
+// order, ready to be framed.
 
 #include <cstdint>
 
 #include "core/types.h"
-
-struct Connection;
 
 struct AccessRequestDetails {
   const char* userName;      // at most 31 characters are sent
@@ -28,7 +26,3 @@ uint8_t* AccessRequestBuild(const AccessRequestDetails* details, uint32_t* lengt
 // Fills the 4-byte GameImageRequest body in wire order.
 void GameImageRequestBuild(uint32_t roomId, uint8_t body[4]);
 
-// Build and queue on connection: 0 or an error code.
-ErrorCode AccessRequestSend(Connection* connection, const AccessRequestDetails* details);
-ErrorCode GameImageRequestSend(Connection* connection, uint32_t roomId);
-ErrorCode DisclaimerRequestSend(Connection* connection);

@@ -1,11 +1,9 @@
-#include "net/message_build.h"
+#include "protocol/message_build.h"
 
 #include <cstring>
 
 #include "core/memory.h"
-#include "net/connection.h"
-#include "net/error_text.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 
 namespace {
 
@@ -51,23 +49,4 @@ uint8_t* AccessRequestBuild(const AccessRequestDetails* d, uint32_t* length) {
 void GameImageRequestBuild(uint32_t roomId, uint8_t body[4]) {
   PutHost32(body, roomId);
   GameImageRequestConvert(body, 4);
-}
-
-ErrorCode AccessRequestSend(Connection* connection, const AccessRequestDetails* details) {
-  uint32_t length = 0;
-  uint8_t* body = AccessRequestBuild(details, &length);
-  if (!body) return kErrorOutOfMemory;
-  const ErrorCode result = ConnectionSend(connection, kMessageAccessRequest, body, length);
-  MemFree(body);
-  return result;
-}
-
-ErrorCode GameImageRequestSend(Connection* connection, uint32_t roomId) {
-  uint8_t body[4];
-  GameImageRequestBuild(roomId, body);
-  return ConnectionSend(connection, kMessageGameImageRequest, body, sizeof body);
-}
-
-ErrorCode DisclaimerRequestSend(Connection* connection) {
-  return ConnectionSend(connection, kMessageDisclaimerRequest, nullptr, 0);
 }

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "core/types.h"
-#include "net/frame.h"
+#include "protocol/frame.h"
 
 enum : uint32_t {
   kMessageWelcomeText = 1,
