@@ -179,10 +179,11 @@ void PlatformWindowShow(PlatformWindow window) {
   if (!Win32Live(record)) return;
   SetWindowPos(record->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   if (!Win32Live(record)) return;
+  // The first paint comes from the loop, as the system sends it, once the
+  // caller has finished setting the window up. Presenting needs no paint:
+  // it draws on the window's DC at once, so a blocking sequence of frames
+  // right after the show shows from the first.
   SetForegroundWindow(record->hwnd);
-  // Paints now: a blocking sequence of frames right after the show shows
-  // from the first.
-  if (Win32Live(record)) UpdateWindow(record->hwnd);
 }
 
 void PlatformWindowRaise(PlatformWindow window) {
