@@ -12,7 +12,7 @@
 #include "fuzz/support/fuzz_check.h"
 #include "fuzz/support/socket_stand_in.h"
 #include "net/connection.h"
-#include "net/frame.h"
+#include "protocol/frame.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz/support/client_reading.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 
 namespace {
 

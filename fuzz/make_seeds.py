@@ -56,7 +56,7 @@ def bodies():
         "granted": (64, be32(0, 0x00010100, 2)),
         "room": (65, room_info(1, "chess")),
         "status": (66, be32(1, 3) + be16(1)),
-        "image": (68, be32(1) + b"\0" * 16),
+        "image": (68, be32(1) + small_set()),
         "entries": (97, be32(0, 2) + (be32(7) + text_field("entry", 64) + be16(1, 2)) * 2),
         "alert": (0xFFFFFFFF, be16(0) + b"The server goes down in 5 minutes.\nSorry.\0"),
     }
@@ -136,6 +136,78 @@ def image_blocks(stage):
     return sorted(blocks, key=len)
 
 
+def block(width, height, row_bytes, mask_row_bytes, colors, picture_rows, mask_rows):
+    """An image block in file order: header, colour table, packed rows."""
+    def packed(rows):
+        return b"".join(be16(len(r)) + bytes(r) for r in rows)
+    table = be32(len(colors)) + b"".join(bytes([k, c >> 16 & 255, c >> 8 & 255, c & 255])
+                                          for k, c in enumerate(colors)) if colors else b""
+    picture = packed(picture_rows) if picture_rows else b""
+    mask = packed(mask_rows) if mask_rows else b""
+    table_at = 40 if table else 0
+    picture_at = 40 + len(table) if picture else 0
+    mask_at = 40 + len(table) + len(picture) if mask else 0
+    length = 40 + len(table) + len(picture) + len(mask)
+    header = (be32(length, 0) + be16(width, height, row_bytes, mask_row_bytes) + be32(0, 0, 0)
+              + be32(table_at, picture_at, mask_at))
+    return header + table + picture + mask
+
+
+def solid_block(w, h, colour):
+    return block(w, h, w, 0, [0xFFFFFF, colour], [[0x80 + w, 1]] * h, None)
+
+
+def mask_block(w, rows):
+    return block(w, len(rows), 0, 1, None, None, [[1, bits] for bits in rows])
+
+
+def definition(frames, images, shared_mask=b"", attachments=0, duration=20):
+    """Header, frame table, image table, attachment table, blocks, mask, attachments."""
+    frame_table = 32
+    image_table = frame_table + 4 * len(frames)
+    attachment_table = image_table + 4 * len(images)
+    at = attachment_table + 4 * attachments
+    image_offsets = []
+    body = b""
+    for im in images:
+        image_offsets.append(at + len(body))
+        body += im
+    mask_at = at + len(body) if shared_mask else 0
+    body += shared_mask
+    attachment_offsets = []
+    for k in range(attachments):
+        attachment_offsets.append(at + len(body))
+        body += bytes((0x10 * k + b) & 255 for b in range(24))
+    header = (be32(0x11223344, 0x55667788) + be16(len(frames), duration, len(images), attachments)
+              + be32(frame_table, mask_at, image_table if images else 0,
+                     attachment_table if attachments else 0))
+    table = b"".join(bytes([image, 0]) + be16(nxt) for image, nxt in frames)
+    return (header + table + b"".join(be32(o) for o in image_offsets)
+            + b"".join(be32(o) for o in attachment_offsets) + body)
+
+
+def building_set(rect, idle, enter, closed):
+    head = be32(0xCAFE0001) + be16(*rect)
+    parts = [idle, enter, closed]
+    offsets = []
+    at = 24
+    for part in parts:
+        offsets.append(at if part else 0)
+        at += len(part)
+    return head + be32(*offsets) + b"".join(parts)
+
+
+def small_set():
+    """An 8 x 4 building: four looping idle frames with a shared mask, two
+    enter frames without one, and a closed picture."""
+    colours = [0x102030, 0x405060, 0x708090, 0xA0B0C0]
+    idle = definition([(1, 0), (2, 0), (3, 0), (4, 1)], [solid_block(8, 4, c) for c in colours],
+                      mask_block(8, [0xF0] * 4))
+    enter = definition([(1, 0), (2, 0)], [solid_block(8, 4, 0xFF0000), solid_block(8, 4, 0x00FF00)],
+                       attachments=1, duration=5)
+    return building_set((100, 50, 108, 54), idle, enter, solid_block(8, 4, 0x808080))
+
+
 def small_block():
     """A 5 x 2 block with a colour table of its own, a picture and a mask."""
     colors = be32(2) + bytes([0, 255, 255, 255, 1, 0, 160, 0])
@@ -189,6 +261,32 @@ def disclaimer_seeds(stage):
     }
 
 
+def building_seeds(stage):
+    seeds = {"small": small_set()}
+    sets = os.path.join(stage, "server", "sets")
+    if os.path.isdir(sets):
+        for name in sorted(n for n in os.listdir(sets) if n.endswith(".set")):
+            data = open(os.path.join(sets, name), "rb").read()
+            if len(data) <= 32768:
+                seeds[name] = data
+    return seeds
+
+
+def game_image_seeds(stage):
+    small = small_set()
+    seeds = {
+        "small.ogi": be32(1, 0x464F4749, len(small)) + small,
+        "longer-than-the-file.ogi": be32(1, 0x464F4749, len(small) + 1) + small,
+    }
+    files = os.path.join(os.path.dirname(stage), "assets", "buildings")
+    if os.path.isdir(files):
+        for name in sorted(n for n in os.listdir(files) if n.endswith(".ogi")):
+            data = open(os.path.join(files, name), "rb").read()
+            if len(data) <= 32768:
+                seeds[name] = data
+    return seeds
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -207,6 +305,8 @@ def main():
     write("fuzz_resource_file", resource_seeds(stage))
     write("fuzz_rect_list", rect_list_seeds())
     write("fuzz_disclaimer", disclaimer_seeds(stage))
+    write("fuzz_building_set", building_seeds(stage))
+    write("fuzz_game_image_file", game_image_seeds(stage))
 
 
 if __name__ == "__main__":

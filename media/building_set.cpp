@@ -5,8 +5,15 @@
 
 namespace {
 
+// The rectangle's sides in host order (left, top, right, bottom).
+int32_t Side(const SwapPlan& plan, size_t k) {
+  return static_cast<int16_t>(plan.U16(kBuildingSetRect + 2 * k));
+}
+
 bool Plan(SwapPlan* plan) {
   if (!plan->Add(0, kBuildingSetHeaderSize, SwapShape::kSetHeader)) return false;
+  if (Side(*plan, 2) - Side(*plan, 0) > kBuildingMaxWidth) return false;
+  if (Side(*plan, 3) - Side(*plan, 1) > kBuildingMaxHeight) return false;
   const uint32_t idle = plan->U32(kBuildingSetIdle);
   const uint32_t enter = plan->U32(kBuildingSetEnter);
   const uint32_t closed = plan->U32(kBuildingSetClosed);

@@ -17,6 +17,12 @@ inline constexpr size_t kBuildingSetEnter = 16;
 inline constexpr size_t kBuildingSetClosed = 20;
 inline constexpr size_t kBuildingSetHeaderSize = 24;
 
+// A building stands on the lobby map (640 x 400). Its rectangle sizes the
+// surfaces its animations compose in, so a larger one, which no building
+// has, would let a few bytes from the server ask for a gigabyte.
+inline constexpr int32_t kBuildingMaxWidth = 640;
+inline constexpr int32_t kBuildingMaxHeight = 400;
+
 // The header of a set in host order.
 struct BuildingSetHeader {
   uint32_t word0;  // converted, never read
@@ -38,7 +44,8 @@ struct BuildingSetParts {
 // Converts the set (direction kToHostOrder from file order, kToFileOrder
 // back) in place: its header, both definitions and the closed picture's
 // block. False, with nothing converted, when any of them lies outside set,
-// is malformed (see AnimationDefConvert), or overlaps another record.
+// is malformed (see AnimationDefConvert), or overlaps another record, or
+// when the rectangle is wider or taller than the lobby map.
 bool BuildingSetConvert(std::span<uint8_t> set, ConvertDirection direction);
 
 // Checks a host-order set as BuildingSetConvert does and takes it apart;

@@ -6,8 +6,9 @@
 
 #include "core/memory.h"
 #include "core/text.h"
+#include "fuzz/support/building_check.h"
 #include "fuzz/support/fuzz_check.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 
 namespace {
 
@@ -64,6 +65,9 @@ void ReadLikeClient(uint32_t type, uint8_t* body, uint32_t length) {
       (void)value;
     }
   }
+  // The building image set behind the room id stays in wire order; the room
+  // converts and builds it.
+  if (type == kMessageGameImage) BuildLikeRoom({body + 4, length - 4});
   FUZZ_CHECK(MessageConvert(type, body, length, kToWire) == 0);
   FUZZ_CHECK(length == 0 || std::memcmp(wire.data(), body, length) == 0);
 }

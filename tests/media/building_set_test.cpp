@@ -59,7 +59,8 @@ TEST(BuildingSetConvert, AbsentPartsAndOneDefinitionForBoth) {
   ASSERT_TRUE(BuildingSetConvert(set, kToFileOrder));
   EXPECT_EQ(set, original);
 
-  Bytes bare = MakeSet(Rect{1, 2, 3, 4}, {}, {}, {});
+  // As large as the lobby map is still a building.
+  Bytes bare = MakeSet(Rect{-1, -2, 639, 398}, {}, {}, {});
   ASSERT_TRUE(BuildingSetConvert(bare, kToHostOrder));
   ASSERT_TRUE(BuildingSetRead(bare, &parts));
   EXPECT_TRUE(parts.idle.empty() && parts.enter.empty() && parts.closed.empty());
@@ -86,6 +87,14 @@ TEST(BuildingSetConvert, MalformedSetsAreRefusedWhole) {
       {"idle image number too high", [idle](Bytes& s) { s[idle + 32 + 4] = 9; }},
       {"closed block longer than the set", [closed](Bytes& s) { StoreBe32(&s[closed], 0x7FFFFFFFu); }},
       {"cut short", [](Bytes& s) { s.resize(s.size() - 3); }},
+      // The rectangle sizes the animations' surfaces.
+      {"wider than the lobby map", [](Bytes& s) { StoreBe16(&s[8], static_cast<uint16_t>(-5 + 641)); }},
+      {"taller than the lobby map", [](Bytes& s) { StoreBe16(&s[10], 10 + 401); }},
+      {"the whole coordinate range",
+       [](Bytes& s) {
+         StoreBe32(&s[4], 0x80008000u);
+         StoreBe32(&s[8], 0x7FFF7FFFu);
+       }},
   };
   for (const Case& c : cases) {
     Bytes set = good;
