@@ -183,9 +183,11 @@ void SmokeDraw(QImage* img, QPoint from, int step, int steps) {
   const QImage before = img->copy();
   for (int k = 0; k < 3; ++k) {
     const double t = std::fmod(double(step) / steps + k / 3.0, 1.0);
-    const double cx = from.x() + 1 + t * 16 + std::sin(t * 6.0) * 1.5;
-    const double cy = from.y() - 2 - t * 20;
-    const double radius = 1.2 + t * 2.6;
+    // The evening breeze blows from the left, so the smoke leans over the
+    // roof rather than rising off the picture.
+    const double cx = from.x() + 1 + t * 22 + std::sin(t * 6.0) * 1.5;
+    const double cy = from.y() - 2 - t * 11;
+    const double radius = 1.8 + t * 3.0;
     const QRgb colour = t < 0.35 ? kCloud : t < 0.7 ? kCloudShade : kHillFar;
     for (int y = int(cy - radius) - 1; y <= int(cy + radius) + 1; ++y)
       for (int x = int(cx - radius) - 1; x <= int(cx + radius) + 1; ++x)
@@ -195,18 +197,20 @@ void SmokeDraw(QImage* img, QPoint from, int step, int steps) {
 }
 
 void LanternDraw(QImage* img, int x, int y, int phase, bool lit) {
-  HLine(img, x - 3, x, y - 2, kIron);
-  VLine(img, x, y - 2, y - 1, kIron);
-  HLine(img, x - 1, x + 1, y, kIron);
-  static constexpr QRgb kFlicker[] = {kGlowCore, kGlow, kGlowCore, kSun, kGlow, kGlowCore};
-  const QRgb glass = lit ? kFlicker[phase % 6] : kIronLight;
-  for (int yy = y + 1; yy <= y + 4; ++yy) {
-    Dot(img, x - 1, yy, kIron);
-    Dot(img, x, yy, glass);
-    Dot(img, x + 1, yy, kIron);
+  HLine(img, x - 4, x, y - 3, kIron);
+  VLine(img, x, y - 3, y - 1, kIron);
+  HLine(img, x - 2, x + 2, y, kIron);
+  static constexpr QRgb kFlicker[] = {kGlowCore, kGlow, kGlowCore, kSun, kGlow, kGlowCore, kSun, kGlow};
+  const QRgb glass = lit ? kFlicker[phase % 8] : kIronLight;
+  for (int yy = y + 1; yy <= y + 5; ++yy) {
+    Dot(img, x - 2, yy, kIron);
+    HLine(img, x - 1, x + 1, yy, glass);
+    Dot(img, x + 2, yy, kIron);
   }
-  if (lit) Dot(img, x, y + 2, phase % 3 == 1 ? kGlow : kSun);
-  HLine(img, x - 1, x + 1, y + 5, kIron);
+  // The flame itself, brighter than the glass round it.
+  if (lit) VLine(img, x, y + 2, y + 3 + phase % 2, phase % 3 == 1 ? kGlowCore : kSun);
+  HLine(img, x - 2, x + 2, y + 6, kIron);
+  Dot(img, x, y + 7, kIron);
 }
 
 void ApronDraw(QImage* img, const QRect& door, int halfWidth) {

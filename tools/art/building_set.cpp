@@ -198,6 +198,7 @@ bool BuildingWrite(const BuildingArt& art, const QString& outDir, const QString&
 }
 
 const std::vector<BuildingArt>& Buildings() {
-  static const std::vector<BuildingArt> all = {ChessHall()};
+  static const std::vector<BuildingArt> all = {ChessHall(), CardTavern(), DiceHouse(), GoPavilion(), BackgammonInn(),
+                                                 GamesLibrary()};
   return all;
 }

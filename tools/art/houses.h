@@ -5,3 +5,8 @@
 #include "tools/art/building_set.h"
 
 const BuildingArt& ChessHall();
+const BuildingArt& CardTavern();
+const BuildingArt& DiceHouse();
+const BuildingArt& GoPavilion();
+const BuildingArt& BackgammonInn();
+const BuildingArt& GamesLibrary();
