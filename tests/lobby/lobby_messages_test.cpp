@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,11 @@
 #include "lobby/room.h"
 #include "lobby/status_window.h"
 #include "lobby/welcome_window.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 #include "net/session.h"
 #include "platform/window.h"
 #include "tests/lobby/lobby_fixture.h"
+#include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/window.h"
@@ -32,6 +34,8 @@ struct DeniedCase {
   bool loginOpen;
   bool newUserOpen;
 };
+
+void PrintTo(const DeniedCase& c, std::ostream* os) { *os << "reason " << c.reason; }
 
 const DeniedCase kDeniedCases[] = {
     {1, "This version of the software is too old. Please get a newer version and try again.", true, false, false},
