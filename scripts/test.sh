@@ -9,6 +9,7 @@ legs=(
   "ci|scripts/legs/suite.sh ci"
   "sanitize|scripts/legs/suite.sh sanitize"
   "display|scripts/legs/display.sh"
+  "fuzz|scripts/legs/fuzz.sh"
 )
 
 summary=()
