@@ -6,7 +6,7 @@
 
 #include "core/memory.h"
 #include "media/image.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 
 namespace {
 

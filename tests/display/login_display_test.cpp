@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/memory.h"
-#include "net/frame.h"
-#include "net/message_build.h"
-#include "net/messages.h"
+#include "protocol/frame.h"
+#include "protocol/message_build.h"
+#include "protocol/messages.h"
 #include "shell/os_services.h"
 #include "tests/display/display_fixture.h"
 #include "tests/display/scripted_peer.h"

@@ -7,7 +7,7 @@
 #include "lobby/login_window.h"
 #include "lobby/room.h"
 #include "media/palette.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 #include "net/session.h"
 #include "net/session_endpoint.h"
 #include "shell/data_path.h"

@@ -14,7 +14,7 @@
 #include "lobby/room.h"
 #include "lobby/status_window.h"
 #include "lobby/welcome_window.h"
-#include "net/messages.h"
+#include "protocol/messages.h"
 #include "net/session.h"
 #include "platform/window.h"
 #include "tests/lobby/lobby_fixture.h"
