@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 legs=(
   "ci|scripts/legs/suite.sh ci"
   "sanitize|scripts/legs/suite.sh sanitize"
+  "windows|scripts/legs/windows.sh"
 )
 
 summary=()
