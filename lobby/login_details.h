@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "net/message_build.h"
+#include "protocol/message_build.h"
 
 inline constexpr size_t kUserNameSize = 32;       // at most 31 characters
 inline constexpr size_t kPasswordSize = 32;       // at most 31

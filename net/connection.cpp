@@ -9,7 +9,7 @@
 #include "core/memory.h"
 #include "core/text.h"
 #include "net/error_text.h"
-#include "net/frame.h"
+#include "protocol/frame.h"
 #include "toolkit/alert.h"
 #include "windows/alert_box.h"
 
@@ -126,9 +126,7 @@ ErrorCode ConnectionSend(Connection* c, uint32_t type, const void* data, uint32_
   const uint32_t total = kFrameHeaderSize + padded;
   uint8_t* frame = total <= sizeof stack ? stack : static_cast<uint8_t*>(MemAlloc(total));
   if (!frame) return kErrorOutOfMemory;
-  StoreBe32(frame, type);
-  StoreBe32(frame + 4, padded);
-  StoreBe32(frame + 8, length);
+  FrameHeaderStore(frame, type, length);
   if (length) std::memcpy(frame + kFrameHeaderSize, data, length);
   std::memset(frame + kFrameHeaderSize + length, 0, padded - length);
   const ErrorCode result = NetWrite(c->socket, frame, total);

@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-dejavu-core libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev)
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libasio-dev libtomlplusplus-dev libsqlite3-dev libsodium-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

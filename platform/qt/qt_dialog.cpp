@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "platform/dialog.h"
+#include "platform/window.h"
+#include "platform/qt/qt_decorations.h"
 #include "platform/qt/qt_state.h"
 #include "platform/testing.h"
 
@@ -27,6 +29,8 @@ void PlatformMessageBox(PlatformWindow owner, const char* title, const char* tex
   QWidget* parent = QtWidgetOf(owner);
   QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title), QString::fromLatin1(text),
                   QMessageBox::Ok, parent);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, QtKeptOnTopShown());
+  QtPublishDecorations(&box, kPlatformDecorCaption | kPlatformDecorSystemMenu);
   // Qt does not re-enter a timer whose handler is still running: if the box
   // was opened from inside a tick, drive the ticks from here meanwhile.
   QtTickDriverScope ticks;

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include "platform/qt/qt_callback_hold.h"
+#include "platform/qt/qt_decorations.h"
 #include "platform/qt/qt_state.h"
 #include "platform/qt/qt_window_record.h"
 #include "platform/testing.h"
@@ -52,8 +54,10 @@ bool IsExposed(PlatformWindowRecord* record) {
 }
 
 // Presenting needs an exposed window: a blocking sequence of frames right
-// after the first show would otherwise be lost.
+// after the first show would otherwise be lost. The program is not called
+// while it waits; its first paint comes once the caller has returned.
 void WaitForExposure(PlatformWindowRecord* record) {
+  const QtCallbackHold hold;
   for (int i = 0; i < 100 && QtWindowIsLive(record) && !IsExposed(record); ++i) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers);
@@ -71,9 +75,20 @@ void QtActivateAfterModal(QWidget* owner) {
   owner->window()->activateWindow();
 }
 
+bool QtKeptOnTopShown() {
+  for (PlatformWindowRecord* record : QtWindowZOrder()) {
+    if (record->stayOnTop && record->isVisible()) return true;
+  }
+  return false;
+}
+
 PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow parent,
                                     uint32_t decorations, const char* title, uintptr_t data) {
   if (!QApplication::instance()) return nullptr;
+  // A dialog made while a window kept on top is up (the information box) is
+  // what the person has to answer: it joins that layer, where the newest
+  // stands highest, instead of opening underneath.
+  if (type == kPlatformWindowDialog && QtKeptOnTopShown()) decorations |= kPlatformDecorStayOnTop;
   PlatformWindowRecord* parentRecord = Live(parent);
   if (type == kPlatformWindowChild && !parentRecord) return nullptr;
   if (type == kPlatformWindowTopLevel) parentRecord = nullptr;
@@ -153,6 +168,9 @@ void PlatformWindowClientOrigin(PlatformWindow window, int32_t* x, int32_t* y) {
 void PlatformWindowShow(PlatformWindow window) {
   PlatformWindowRecord* record = Live(window);
   if (!record) return;
+  if (record->isWindow() && !record->testAttribute(Qt::WA_WState_Created)) {
+    QtPublishDecorations(record, record->decorations);
+  }
   record->show();
   if (record->isWindow()) {
     BringToFront(record);

@@ -26,6 +26,8 @@ struct PlatformWindowRecord : public QWidget {
   QRect OuterOnScreen() const;
   void Present(const QRect& rect);
   void Invalidate(const QRect& rect);
+  // Asks Qt again for the areas still owed an Expose report.
+  void RepaintOwed();
   // Handles destruction from inside this record's own event handlers.
   void Destroy();
 
@@ -36,6 +38,7 @@ struct PlatformWindowRecord : public QWidget {
   QRect outer;                   // placement coordinates
   QImage image;                  // wraps the toolkit's buffer, no copy
   PlatformInputHandler handler = nullptr;  // own procedure; nullptr: the program-wide one
+  uint32_t decorations = 0;      // the kPlatformDecor bits it was made with
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
 

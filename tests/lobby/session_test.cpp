@@ -12,10 +12,10 @@
 #include "lobby/login_window.h"
 #include "lobby/new_user_window.h"
 #include "net/connection.h"
-#include "net/frame.h"
-#include "net/messages.h"
 #include "net/session.h"
 #include "net/session_endpoint.h"
+#include "protocol/frame.h"
+#include "protocol/messages.h"
 #include "tests/lobby/screen_fixture.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
@@ -120,7 +120,8 @@ TEST_F(SessionTest, QueuedMessagesAreTakenOffTheQueue) {
   HarnessFlush();
   ASSERT_EQ(Receive(80).size(), 92u);
   // The echo is answered only after the two messages before it were read.
-  std::vector<uint8_t> stream = Frame(kMessageAccessDenied, {0, 2});
+  // A room status before any lobby finds no room; the unknown type is freed.
+  std::vector<uint8_t> stream = Frame(kMessageRoomStatus, {0, 0, 0, 1, 0, 0, 0, 2, 0, 1});
   for (const auto& more : {Frame(200, Bytes("unknown type")), Frame(kMessageEcho, {})}) {
     stream.insert(stream.end(), more.begin(), more.end());
   }

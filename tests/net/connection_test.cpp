@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/memory.h"
-#include "net/frame.h"
+#include "protocol/frame.h"
 #include "tests/net/alert_record.h"
 #include "tests/net/net_test_support.h"
 

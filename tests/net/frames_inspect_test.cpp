@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/memory.h"
-#include "net/message_build.h"
+#include "protocol/message_build.h"
 #include "tests/net/net_test_support.h"
 
 extern char** environ;

@@ -10,10 +10,10 @@
 
 #include "core/memory.h"
 #include "net/connection.h"
-#include "net/messages.h"
 #include "platform/control.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "protocol/messages.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
 #include "tests/windows/window_peek.h"

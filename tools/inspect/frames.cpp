@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/byte_reader.h"
-#include "net/frame.h"
-#include "net/messages.h"
+#include "protocol/frame.h"
+#include "protocol/messages.h"
 #include "tools/inspect/commands.h"
 #include "tools/inspect/json.h"
 

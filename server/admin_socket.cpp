@@ -1,0 +1,120 @@
+#include "server/admin_socket.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "server/lobby_server.h"
+#include "server/server_log.h"
+
+namespace {
+
+using Local = asio::local::stream_protocol;
+
+// One admin client: reads its command up to the cap, answers, ends.
+class AdminSession : public std::enable_shared_from_this<AdminSession> {
+ public:
+  AdminSession(Local::socket socket, LobbyServer& server) : socket_(std::move(socket)), server_(server) {}
+
+  void Start() { Read(); }
+
+ private:
+  void Read() {
+    auto self = shared_from_this();
+    socket_.async_read_some(asio::buffer(chunk_), [this, self](const asio::error_code& error, size_t n) {
+      if (!error) {
+        if (command_.size() + n > kAdminCommandMaxBytes) {
+          Answer("error: command too long\n");
+          return;
+        }
+        command_.insert(command_.end(), chunk_, chunk_ + n);
+        Read();
+        return;
+      }
+      if (error != asio::error::eof) return;
+      std::vector<std::string> words;
+      size_t start = 0;
+      for (size_t i = 0; i < command_.size(); ++i) {
+        if (command_[i] == '\0') {
+          words.emplace_back(command_.begin() + static_cast<std::ptrdiff_t>(start),
+                             command_.begin() + static_cast<std::ptrdiff_t>(i));
+          start = i + 1;
+        }
+      }
+      if (start != command_.size()) {
+        Answer("error: malformed command\n");
+        return;
+      }
+      Answer(server_.AdminCommand(words));
+    });
+  }
+
+  void Answer(std::string text) {
+    answer_ = std::move(text);
+    auto self = shared_from_this();
+    asio::async_write(socket_, asio::buffer(answer_), [this, self](const asio::error_code&, size_t) {
+      asio::error_code ignored;
+      socket_.shutdown(Local::socket::shutdown_both, ignored);
+      socket_.close(ignored);
+    });
+  }
+
+  Local::socket socket_;
+  LobbyServer& server_;
+  char chunk_[1024];
+  std::vector<char> command_;
+  std::string answer_;
+};
+
+}  // namespace
+
+AdminSocket::AdminSocket(asio::io_context& io, LobbyServer& server) : io_(io), server_(server), acceptor_(io) {}
+
+AdminSocket::~AdminSocket() { Close(); }
+
+bool AdminSocket::Open(const std::string& path, std::string* error) {
+  asio::error_code ec;
+  {
+    Local::socket probe(io_);
+    probe.connect(Local::endpoint(path), ec);
+    if (!ec) {
+      *error = "another server answers on " + path;
+      return false;
+    }
+  }
+  ::unlink(path.c_str());
+  acceptor_.open(Local(), ec);
+  if (!ec) acceptor_.bind(Local::endpoint(path), ec);
+  if (!ec && ::chmod(path.c_str(), 0600) != 0) ec = asio::error_code(errno, asio::system_category());
+  if (!ec) acceptor_.listen(16, ec);
+  if (ec) {
+    *error = "admin socket " + path + ": " + ec.message();
+    return false;
+  }
+  path_ = path;
+  Accept();
+  return true;
+}
+
+void AdminSocket::Close() {
+  if (path_.empty()) return;
+  asio::error_code ignored;
+  acceptor_.close(ignored);
+  ::unlink(path_.c_str());
+  path_.clear();
+}
+
+void AdminSocket::Accept() {
+  acceptor_.async_accept([this](const asio::error_code& error, Local::socket socket) {
+    if (error) {
+      if (error != asio::error::operation_aborted && !path_.empty()) {
+        ServerLog("admin accept failed: %s", error.message().c_str());
+      }
+      return;
+    }
+    std::make_shared<AdminSession>(std::move(socket), server_)->Start();
+    Accept();
+  });
+}

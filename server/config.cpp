@@ -1,0 +1,218 @@
+#include "server/config.h"
+
+#define TOML_EXCEPTIONS 0
+#include <arpa/inet.h>
+
+#include <cctype>
+
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+#include <set>
+#include <toml++/toml.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Reader {
+  const toml::table* table;
+  std::string section;
+  std::string* error;
+
+  std::string Key(const char* key) const { return section.empty() ? key : section + "." + key; }
+  bool Fail(const char* key, const std::string& what) const {
+    *error = Key(key) + ": " + what;
+    return false;
+  }
+
+  bool Unsigned(const char* key, uint64_t max, uint64_t* out, bool required = false) const {
+    const toml::node* node = table->get(key);
+    if (!node) return required ? Fail(key, "missing") : true;
+    const auto value = node->value<int64_t>();
+    if (!node->is_integer() || !value) return Fail(key, "must be a whole number");
+    if (*value < 0 || static_cast<uint64_t>(*value) > max) {
+      return Fail(key, "must be between 0 and " + std::to_string(max));
+    }
+    *out = static_cast<uint64_t>(*value);
+    return true;
+  }
+  template <typename T>
+  bool Number(const char* key, T* out, bool required = false) const {
+    uint64_t v = *out;
+    if (!Unsigned(key, static_cast<uint64_t>(static_cast<T>(~T{0})), &v, required)) return false;
+    *out = static_cast<T>(v);
+    return true;
+  }
+  bool Seconds(const char* key, double* out) const {
+    const toml::node* node = table->get(key);
+    if (!node) return true;
+    const auto value = node->value<double>();
+    if (!(node->is_integer() || node->is_floating_point()) || !value) return Fail(key, "must be a number");
+    if (!(*value > 0 && *value <= 86400)) return Fail(key, "must be above 0 and at most 86400 seconds");
+    *out = *value;
+    return true;
+  }
+  bool Text(const char* key, std::string* out, bool required = false) const {
+    const toml::node* node = table->get(key);
+    if (!node) return required ? Fail(key, "missing") : true;
+    const auto value = node->value<std::string>();
+    if (!node->is_string() || !value) return Fail(key, "must be a string");
+    *out = *value;
+    return true;
+  }
+};
+
+std::string Resolve(const fs::path& base, const std::string& path) {
+  if (path.empty()) return path;
+  const fs::path p(path);
+  return (p.is_absolute() ? p : base / p).lexically_normal().string();
+}
+
+bool ParseListen(const std::string& text, ServerConfig* c) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  std::string host = text.substr(0, colon);
+  const std::string port = text.substr(colon + 1);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  in6_addr any6;
+  in_addr any4;
+  if (inet_pton(AF_INET, host.c_str(), &any4) != 1 && inet_pton(AF_INET6, host.c_str(), &any6) != 1) return false;
+  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long value = std::stoul(port);
+  if (value > 65535) return false;
+  c->listenHost = host;
+  c->listenPort = static_cast<uint16_t>(value);
+  return true;
+}
+
+bool ReadServer(const Reader& r, ServerConfig* c) {
+  std::string listen = c->listenHost + ":" + std::to_string(c->listenPort);
+  if (!r.Text("listen", &listen)) return false;
+  if (!ParseListen(listen, c)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
+  if (!r.Text("data_dir", &c->dataDir, true)) return false;
+  if (c->dataDir.empty()) return r.Fail("data_dir", "must not be empty");
+  if (!r.Number("max_players", &c->maxPlayers) || !r.Number("newest_client_version", &c->newestClientVersion) ||
+      !r.Number("min_request_version", &c->minRequestVersion) ||
+      !r.Number("lockout_failures", &c->lockoutFailures) || !r.Seconds("echo_interval_s", &c->echoIntervalS) ||
+      !r.Seconds("echo_timeout_s", &c->echoTimeoutS) || !r.Seconds("request_timeout_s", &c->requestTimeoutS) ||
+      !r.Number("max_connections", &c->maxConnections) ||
+      !r.Number("max_connections_per_address", &c->maxConnectionsPerAddress) ||
+      !r.Number("max_queued_bytes", &c->maxQueuedBytes) || !r.Number("hash_workers", &c->hashWorkers)) {
+    return false;
+  }
+  if (c->maxConnections == 0) return r.Fail("max_connections", "must be at least 1");
+  if (c->maxConnectionsPerAddress == 0) return r.Fail("max_connections_per_address", "must be at least 1");
+  if (c->maxQueuedBytes < 4096) return r.Fail("max_queued_bytes", "must be at least 4096");
+  if (c->hashWorkers == 0 || c->hashWorkers > 64) return r.Fail("hash_workers", "must be between 1 and 64");
+  return true;
+}
+
+bool IsPlainName(const std::string& s) {
+  for (unsigned char ch : s) {
+    if (!(std::isalnum(ch) || ch == '-' || ch == '_' || ch == '.')) return false;
+  }
+  return s != "." && s != "..";
+}
+
+bool ReadRoom(const Reader& r, RoomConfig* room) {
+  std::string address, state = "open";
+  if (!r.Number("id", &room->id, true) || !r.Text("name", &room->name, true) ||
+      !r.Text("address", &address, true) || !r.Number("port", &room->port, true) ||
+      !r.Text("image_file", &room->imageFile, true) || !r.Number("image_version", &room->imageVersion) ||
+      !r.Text("image_set", &room->imageSet, true) || !r.Text("state", &state) ||
+      !r.Number("players", &room->players)) {
+    return false;
+  }
+  // The name becomes the game program's name on the client and the image
+  // file name a file there: both must stay inside their directories.
+  if (room->name.empty() || room->name.size() > 30) return r.Fail("name", "must be 1 to 30 characters");
+  if (!IsPlainName(room->name)) return r.Fail("name", "may hold only letters, digits, '-', '_' and '.'");
+  if (room->imageFile.empty() || room->imageFile.size() > 15) return r.Fail("image_file", "must be 1 to 15 characters");
+  if (!IsPlainName(room->imageFile)) return r.Fail("image_file", "may hold only letters, digits, '-', '_' and '.'");
+  in_addr a;
+  if (inet_pton(AF_INET, address.c_str(), &a) != 1) return r.Fail("address", "must be a dotted IPv4 address");
+  room->address = ntohl(a.s_addr);
+  if (state == "open") room->state = RoomState::kOpen;
+  else if (state == "full") room->state = RoomState::kFull;
+  else if (state == "closed") room->state = RoomState::kClosed;
+  else return r.Fail("state", "must be \"open\", \"full\" or \"closed\"");
+  return true;
+}
+
+}  // namespace
+
+uint32_t DefaultHashWorkers() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::clamp<uint32_t>(cores > 1 ? cores - 1 : 1, 1, 4);
+}
+
+bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* error) {
+  toml::parse_result parsed = toml::parse_file(path);
+  if (!parsed) {
+    const auto& e = parsed.error();
+    *error = path + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
+    return false;
+  }
+  const toml::table& root = parsed.table();
+  std::error_code ec;
+  const fs::path base = fs::absolute(fs::path(path), ec).parent_path();
+  ServerConfig c;
+
+  const toml::table* server = root["server"].as_table();
+  if (!server) {
+    *error = "server: missing section";
+    return false;
+  }
+  if (!ReadServer(Reader{server, "server", error}, &c)) return false;
+  c.dataDir = Resolve(base, c.dataDir);
+
+  if (const toml::node* n = root.get("accounts")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "accounts: must be a section", false;
+    std::string hash = "interactive";
+    Reader r{t, "accounts", error};
+    if (!r.Text("hash", &hash)) return false;
+    if (hash == "interactive") c.hash = HashStrength::kInteractive;
+    else if (hash == "fast") c.hash = HashStrength::kFast;
+    else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
+  }
+  if (const toml::node* n = root.get("disclaimer")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "disclaimer: must be a section", false;
+    Reader r{t, "disclaimer", error};
+    if (!r.Number("version", &c.disclaimerVersion) || !r.Text("file", &c.disclaimerFile)) return false;
+    c.disclaimerFile = Resolve(base, c.disclaimerFile);
+  }
+  if (const toml::node* n = root.get("welcome")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "welcome: must be a section", false;
+    if (!Reader{t, "welcome", error}.Text("file", &c.welcomeFile)) return false;
+    c.welcomeFile = Resolve(base, c.welcomeFile);
+  }
+  if (const toml::node* n = root.get("room")) {
+    const toml::array* rooms = n->as_array();
+    if (!rooms) return *error = "room: must be an array of tables ([[room]])", false;
+    std::set<uint32_t> ids;
+    for (size_t i = 0; i < rooms->size(); ++i) {
+      const toml::table* t = rooms->get(i)->as_table();
+      const std::string section = "room[" + std::to_string(i) + "]";
+      if (!t) return *error = section + ": must be a table", false;
+      RoomConfig room;
+      if (!ReadRoom(Reader{t, section, error}, &room)) return false;
+      if (!ids.insert(room.id).second) return *error = section + ".id: " + std::to_string(room.id) + " is used twice", false;
+      room.imageSet = Resolve(base, room.imageSet);
+      c.rooms.push_back(std::move(room));
+    }
+  }
+  *config = std::move(c);
+  return true;
+}
+
+std::string ConfigDatabasePath(const ServerConfig& config) {
+  return (fs::path(config.dataDir) / "accounts.db").string();
+}
+
+std::string ConfigAdminSocketPath(const ServerConfig& config) {
+  return (fs::path(config.dataDir) / "admin.sock").string();
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The lobby server's configuration, read from a TOML file. Every path in it
+// is relative to the file's own directory and is stored resolved.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One fewer than the processor count, at least 1 and at most 4.
+uint32_t DefaultHashWorkers();
+
+enum class HashStrength : uint8_t { kInteractive, kFast };
+
+enum class RoomState : uint16_t { kOpen = 1, kFull = 2, kClosed = 3 };
+
+struct RoomConfig {
+  uint32_t id = 0;
+  std::string name;       // the game's name, 1 to 30 characters
+  uint32_t address = 0;   // IPv4 as a number
+  uint16_t port = 0;
+  std::string imageFile;  // 1 to 15 characters
+  uint32_t imageVersion = 0;
+  std::string imageSet;   // path of the building image set
+  RoomState state = RoomState::kOpen;
+  uint32_t players = 0;
+};
+
+struct ServerConfig {
+  std::string listenHost = "127.0.0.1";
+  uint16_t listenPort = 2000;  // 0: any free port
+  std::string dataDir;
+  uint32_t maxPlayers = 100;
+  uint32_t newestClientVersion = 0x00010100u;
+  uint32_t minRequestVersion = 1;
+  uint32_t lockoutFailures = 5;  // 0: never lock
+  double echoIntervalS = 60;
+  double echoTimeoutS = 120;
+  // Caps against hostile clients.
+  double requestTimeoutS = 30;          // time to the first AccessRequest
+  uint32_t maxConnections = 1024;
+  uint32_t maxConnectionsPerAddress = 16;
+  uint32_t maxQueuedBytes = 256 * 1024;  // unsent bytes before a reader is dropped
+  // Hash threads; by default one core is left to the event loop.
+  uint32_t hashWorkers = DefaultHashWorkers();
+  HashStrength hash = HashStrength::kInteractive;
+  uint32_t disclaimerVersion = 0;
+  std::string disclaimerFile;
+  std::string welcomeFile;
+  std::vector<RoomConfig> rooms;
+};
+
+// Reads and checks the file at path. On failure returns false and sets error
+// to one line naming the key and what is wrong with it.
+bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* error);
+
+// The account database and the admin socket inside the data directory.
+std::string ConfigDatabasePath(const ServerConfig& config);
+std::string ConfigAdminSocketPath(const ServerConfig& config);

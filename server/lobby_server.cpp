@@ -1,0 +1,224 @@
+#include "server/lobby_server.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/byte_reader.h"
+#include "protocol/frame.h"
+#include "protocol/server_build.h"
+#include "server/admin_socket.h"
+#include "server/client_connection.h"
+#include "server/file_read.h"
+#include "server/server_log.h"
+
+namespace {
+
+// A set goes out in one GameImage message, whose padded body stays under
+// the framing's limit with the room id in front.
+constexpr size_t kSetMaxBytes = kFrameMaxPadded - 8;
+constexpr size_t kSetHeaderBytes = 24;
+constexpr size_t kTextMaxBytes = 256 * 1024;
+
+bool ReadText(const std::string& path, const char* key, std::string* out, std::string* error) {
+  if (path.empty()) return true;
+  std::vector<uint8_t> bytes;
+  if (!FileReadAll(path, kTextMaxBytes, &bytes, error)) {
+    *error = std::string(key) + ": " + *error;
+    return false;
+  }
+  out->assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+}  // namespace
+
+LobbyServer::LobbyServer(asio::io_context& io, ServerConfig config, std::unique_ptr<AccountStore> store)
+    : io_(io),
+      config_(std::move(config)),
+      store_(std::move(store)),
+      pool_(config_.hashWorkers),
+      acceptor_(io),
+      acceptRetry_(io) {}
+
+LobbyServer::~LobbyServer() = default;
+
+bool LobbyServer::Start(std::string* error) {
+  if (!ReadText(config_.welcomeFile, "welcome.file", &welcome_, error) ||
+      !ReadText(config_.disclaimerFile, "disclaimer.file", &disclaimer_, error)) {
+    return false;
+  }
+  for (size_t i = 0; i < config_.rooms.size(); ++i) {
+    RoomRuntime room{config_.rooms[i], {}};
+    const std::string key = "room[" + std::to_string(i) + "].image_set";
+    if (!FileReadAll(room.config.imageSet, kSetMaxBytes, &room.set, error)) {
+      *error = key + ": " + *error;
+      return false;
+    }
+    if (room.set.size() < kSetHeaderBytes) {
+      *error = key + ": " + room.config.imageSet + " is shorter than a building image set header";
+      return false;
+    }
+    rooms_.push_back(std::move(room));
+  }
+  if (mkdir(config_.dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
+    *error = "server.data_dir: " + config_.dataDir + ": " + std::strerror(errno);
+    return false;
+  }
+  admin_ = std::make_unique<AdminSocket>(io_, *this);
+  if (!admin_->Open(ConfigAdminSocketPath(config_), error)) return false;
+
+  asio::error_code ec;
+  const asio::ip::address address = asio::ip::make_address(config_.listenHost, ec);
+  if (ec) {
+    *error = "server.listen: " + config_.listenHost + ": " + ec.message();
+    return false;
+  }
+  const asio::ip::tcp::endpoint endpoint(address, config_.listenPort);
+  acceptor_.open(endpoint.protocol(), ec);
+  if (!ec) acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
+  if (!ec) acceptor_.bind(endpoint, ec);
+  if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) {
+    *error = "server.listen: cannot listen on " + config_.listenHost + ":" + std::to_string(config_.listenPort) +
+             ": " + ec.message();
+    return false;
+  }
+  port_ = acceptor_.local_endpoint(ec).port();
+  ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
+  Accept();
+  return true;
+}
+
+void LobbyServer::Stop() {
+  if (stopped_) return;
+  stopped_ = true;
+  asio::error_code ignored;
+  acceptor_.close(ignored);
+  acceptRetry_.cancel();
+  if (admin_) admin_->Close();
+  // Closing removes the connection from the map, so walk a copy.
+  const auto connections = connections_;
+  for (const auto& [raw, connection] : connections) connection->Close("server stopping");
+}
+
+void LobbyServer::Accept() {
+  acceptor_.async_accept([this](const asio::error_code& error, asio::ip::tcp::socket socket) {
+    if (stopped_) return;
+    if (error) {
+      // Out of descriptors, most likely: wait a moment rather than spin.
+      ServerLog("accept failed: %s", error.message().c_str());
+      acceptRetry_.expires_after(std::chrono::milliseconds(100));
+      acceptRetry_.async_wait([this](const asio::error_code& e) {
+        if (!e && !stopped_) Accept();
+      });
+      return;
+    }
+    asio::error_code ec;
+    const asio::ip::tcp::endpoint remote = socket.remote_endpoint(ec);
+    const std::string address = ec ? std::string("?") : remote.address().to_string();
+    const std::string peer = ec ? address : address + ":" + std::to_string(remote.port());
+    uint32_t& fromAddress = perAddress_[address];
+    if (connections_.size() >= config_.maxConnections || fromAddress >= config_.maxConnectionsPerAddress) {
+      ServerLog("%s refused: %s", peer.c_str(),
+                connections_.size() >= config_.maxConnections ? "too many connections" : "too many connections from its address");
+      if (fromAddress == 0) perAddress_.erase(address);
+      socket.close(ec);
+    } else {
+      ++fromAddress;
+      const uint64_t id = nextId_++;
+      auto connection = std::make_shared<ClientConnection>(*this, std::move(socket), id, address, peer);
+      connections_.emplace(connection.get(), connection);
+      ServerLog("#%llu %s connected", static_cast<unsigned long long>(id), peer.c_str());
+      connection->Start();
+    }
+    Accept();
+  });
+}
+
+void LobbyServer::OnMessage(const std::shared_ptr<ClientConnection>& connection, uint32_t type, const uint8_t* body,
+                            uint32_t length) {
+  const ClientConnection::State state = connection->GetState();
+  if (state == ClientConnection::State::kWaitingRequest) {
+    if (type != kMessageAccessRequest) {
+      connection->Close("message " + std::to_string(type) + " before admission");
+      return;
+    }
+    OnAccessRequest(connection, body, length);
+    return;
+  }
+  if (state == ClientConnection::State::kVerifying) {
+    connection->Close("message " + std::to_string(type) + " while its request is checked");
+    return;
+  }
+  if (state != ClientConnection::State::kAdmitted) return;
+  if (!MessageBodyCheck(type, body, length)) {
+    connection->Close("short body of message " + std::to_string(type));
+    return;
+  }
+  switch (type) {
+    case kMessageDisclaimerRequest: {
+      const std::vector<uint8_t> answer = DisclaimerBuild(config_.disclaimerVersion, disclaimer_);
+      connection->Send(kMessageDisclaimer, answer);
+      return;
+    }
+    case kMessageGameImageRequest:
+      OnGameImageRequest(*connection, body, length);
+      return;
+    default:
+      // Whatever else an admitted client sends (within the caps) is ignored.
+      return;
+  }
+}
+
+void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t* body, uint32_t) {
+  const RoomRuntime* room = FindRoom(LoadBe32(body));
+  if (!room) return;
+  const std::vector<uint8_t> answer = GameImageBuild(room->config.id, room->set);
+  connection.Send(kMessageGameImage, answer);
+}
+
+void LobbyServer::OnLeaving(ClientConnection* connection) {
+  if (connection->User().empty()) return;
+  std::string key = connection->User();
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto it = online_.find(key);
+  if (it != online_.end() && it->second.get() == connection) online_.erase(it);
+}
+
+void LobbyServer::OnClosed(ClientConnection* connection) {
+  auto count = perAddress_.find(connection->Address());
+  if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
+  connections_.erase(connection);
+}
+
+RoomRuntime* LobbyServer::FindRoom(uint32_t id) {
+  for (RoomRuntime& room : rooms_) {
+    if (room.config.id == id) return &room;
+  }
+  return nullptr;
+}
+
+void LobbyServer::SendRoom(ClientConnection& connection, const RoomRuntime& room, bool withInfo) {
+  const RoomConfig& c = room.config;
+  if (withInfo) {
+    uint8_t info[kRoomInfoLength];
+    RoomInfoBuild({c.id, c.address, c.port, 0, c.name, c.imageFile, c.imageVersion}, info);
+    connection.Send(kMessageRoomInfo, info);
+  }
+  uint8_t status[kRoomStatusLength];
+  RoomStatusBuild(c.id, c.players, static_cast<uint16_t>(c.state), status);
+  connection.Send(kMessageRoomStatus, status);
+}
+
+void LobbyServer::Broadcast(uint32_t type, std::span<const uint8_t> body) {
+  // Sending may drop a slow reader, which leaves the map: walk a copy.
+  const auto online = online_;
+  for (const auto& [name, connection] : online) connection->Send(type, body);
+}
+
+void LobbyServer::BroadcastRoom(const RoomRuntime& room, bool withInfo) {
+  const auto online = online_;
+  for (const auto& [name, connection] : online) SendRoom(*connection, room, withInfo);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The lobby server: accepts clients, admits them against the account store,
+// announces the rooms, answers their requests and carries out the admin
+// commands. Everything runs on one event-loop thread; password hashes run on
+// the hash pool and come back as posted handlers.
+
+#include <asio.hpp>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "protocol/access_request.h"
+#include "server/account_store.h"
+#include "server/config.h"
+#include "server/hash_pool.h"
+
+class AdminSocket;
+class ClientConnection;
+
+struct RoomRuntime {
+  RoomConfig config;  // state and players change at run time
+  std::vector<uint8_t> set;  // the building image set, as in its file
+};
+
+class LobbyServer {
+ public:
+  LobbyServer(asio::io_context& io, ServerConfig config, std::unique_ptr<AccountStore> store);
+  ~LobbyServer();
+  LobbyServer(const LobbyServer&) = delete;
+  LobbyServer& operator=(const LobbyServer&) = delete;
+
+  // Reads the texts and the sets, opens the admin socket and listens. False
+  // with error set when anything is missing or cannot be opened.
+  bool Start(std::string* error);
+  // Stops listening and closes every connection; the loop then runs dry.
+  void Stop();
+  // The port listened on (the chosen one when the configuration said 0).
+  uint16_t Port() const { return port_; }
+  const ServerConfig& Config() const { return config_; }
+
+  // From the connections.
+  void OnMessage(const std::shared_ptr<ClientConnection>& connection, uint32_t type, const uint8_t* body,
+                 uint32_t length);
+  // The connection starts closing: it no longer counts as online.
+  void OnLeaving(ClientConnection* connection);
+  // The connection is gone.
+  void OnClosed(ClientConnection* connection);
+
+  // One admin command (its words); the answer's first line is "ok" or
+  // "error: ...".
+  std::string AdminCommand(const std::vector<std::string>& words);
+
+ private:
+  void Accept();
+  void OnAccessRequest(const std::shared_ptr<ClientConnection>& connection, const uint8_t* body, uint32_t length);
+  void Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
+  void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason);
+  void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
+  bool LobbyFull(const std::string& name) const;
+  void OnGameImageRequest(ClientConnection& connection, const uint8_t* body, uint32_t length);
+  void SendRoom(ClientConnection& connection, const RoomRuntime& room, bool withInfo);
+  void Broadcast(uint32_t type, std::span<const uint8_t> body);
+  void BroadcastRoom(const RoomRuntime& room, bool withInfo);
+  RoomRuntime* FindRoom(uint32_t id);
+  std::string CommandRoom(const std::vector<std::string>& words);
+  std::string CommandUsers();
+  std::string CommandAccount(const std::string& verb, const std::string& name);
+
+  asio::io_context& io_;
+  ServerConfig config_;
+  std::unique_ptr<AccountStore> store_;
+  HashPool pool_;
+  asio::ip::tcp::acceptor acceptor_;
+  asio::steady_timer acceptRetry_;
+  std::unique_ptr<AdminSocket> admin_;
+  uint16_t port_ = 0;
+  bool stopped_ = false;
+
+  std::string welcome_;
+  std::string disclaimer_;
+  std::vector<RoomRuntime> rooms_;
+
+  uint64_t nextId_ = 1;
+  std::map<ClientConnection*, std::shared_ptr<ClientConnection>> connections_;
+  std::unordered_map<std::string, uint32_t> perAddress_;
+  // Admitted users by lower-case name.
+  std::map<std::string, std::shared_ptr<ClientConnection>> online_;
+};
