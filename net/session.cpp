@@ -3,13 +3,17 @@
 #include "core/memory.h"
 #include "lobby/disclaimer_window.h"
 #include "lobby/gate.h"
+#include "lobby/lobby_window.h"
 #include "lobby/login_details.h"
 #include "lobby/login_window.h"
+#include "lobby/room.h"
+#include "lobby/status_window.h"
+#include "lobby/welcome_window.h"
 #include "net/connection.h"
 #include "net/message_send.h"
 #include "net/session_endpoint.h"
 #include "shell/os_services.h"
-#include "shell/program.h"
+#include "shell/program_quit.h"
 #include "toolkit/alert.h"
 #include "toolkit/window.h"
 #include "windows/info_box.h"
@@ -75,13 +79,9 @@ ErrorCode SessionConnect() {
   return 0;
 }
 
-void SessionOnEvent(Connection* connection, int16_t event) {
+void SessionOnEvent(Connection*, int16_t event) {
   if (event == kConnectionMessageQueued) {
-    // Nothing reacts to the server's messages yet; taking each one keeps
-    // the queue from growing.
-    uint32_t type = 0;
-    uint32_t length = 0;
-    MemFree(ConnectionGetMessage(connection, &type, &length, 0));
+    SessionHandleMessage();
   } else if (event == kConnectionClosed) {
     Alert("Connection to the Orva server has been terminated. Exiting.", nullptr);
     SessionShutdown();
@@ -94,13 +94,24 @@ void SessionShutdown() {
   DisclaimerClose();
   CloseLoginWindow();
   DeleteInfoBox();
+  StatusWindowHide();
+  if (g_status.window) {
+    Window* status = g_status.window;
+    g_status.window = nullptr;
+    WindowDelete(status);
+  }
+  LobbyDeletePictures();
+  WelcomeWindowDelete();
   GateDiscardPicture();
+  LobbyDeleteSysOpButton();
   DestroyConnection();
   if (g_gate.window) {
     Window* window = g_gate.window;
     g_gate.window = nullptr;
     WindowDelete(window);
   }
+  // After the window: the buildings' animations draw into it until then.
+  RoomListDelete();
   GateDeleteTimer();
   ProgramQuit();
 }

@@ -24,5 +24,9 @@ ErrorCode SessionConnect();
 // The connection's event callback: a queued message, or the server closing
 // the connection (the program then says so and ends).
 void SessionOnEvent(Connection* connection, int16_t event);
+// Takes the oldest queued message, acts on it by type and frees it. A body
+// shorter than its type's layout is dropped like a type the client does not
+// know.
+void SessionHandleMessage();
 // Tears down the lobby run, each part only if it exists, and quits.
 void SessionShutdown();

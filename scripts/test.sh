@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 legs=(
   "ci|scripts/legs/suite.sh ci"
   "sanitize|scripts/legs/suite.sh sanitize"
+  "display|scripts/legs/display.sh"
+  "fuzz|scripts/legs/fuzz.sh"
 )
 
 summary=()

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/clock.h"
+#include "platform/qt/qt_callback_hold.h"
 #include "platform/qt/qt_state.h"
 #include "platform/testing.h"
 
@@ -24,8 +25,10 @@ QTimer* g_tickTimer = nullptr;
 
 int g_tickDepth = 0;
 
+// A tick kept back while a window is being shown is not lost: the next pass
+// counts the time that went by.
 void Tick() {
-  if (!g_tickHandler) return;
+  if (!g_tickHandler || QtCallbacksHeld()) return;
   ++g_tickDepth;
   g_tickHandler();
   --g_tickDepth;

@@ -27,6 +27,7 @@ void PlatformMessageBox(PlatformWindow owner, const char* title, const char* tex
   QWidget* parent = QtWidgetOf(owner);
   QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title), QString::fromLatin1(text),
                   QMessageBox::Ok, parent);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, QtKeptOnTopShown());
   // Qt does not re-enter a timer whose handler is still running: if the box
   // was opened from inside a tick, drive the ticks from here meanwhile.
   QtTickDriverScope ticks;

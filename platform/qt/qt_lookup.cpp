@@ -5,6 +5,7 @@
 #include <QHostInfo>
 #include <QTimer>
 
+#include "platform/qt/qt_callback_hold.h"
 #include "platform/socket.h"
 #include "platform/testing.h"
 
@@ -31,11 +32,14 @@ bool PlatformLookupStart(const char* name, PlatformLookupCallback callback, uint
   if (!name || !*name || !callback || !app) return false;
   if (g_lookupHook) {
     const uint32_t address = g_lookupHook(name);
-    QTimer::singleShot(0, app, [callback, userData, address] { callback(address, userData); });
+    QTimer::singleShot(0, app, [callback, userData, address] {
+      QtCallOrDefer([callback, userData, address] { callback(address, userData); });
+    });
     return true;
   }
   QHostInfo::lookupHost(QString::fromLatin1(name), app, [callback, userData](const QHostInfo& info) {
-    callback(FirstIpv4(info), userData);
+    const uint32_t address = FirstIpv4(info);
+    QtCallOrDefer([callback, userData, address] { callback(address, userData); });
   });
   return true;
 }

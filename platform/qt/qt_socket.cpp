@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/qt/qt_callback_hold.h"
 #include "platform/socket.h"
 
 namespace {
@@ -42,10 +43,12 @@ void Report(PlatformSocket socket, uint32_t event) {
 }
 
 // The read notifier stands for both read and close: a peek tells them apart,
-// so the close is reported only once every byte has been read.
+// so the close is reported only once every byte has been read. Nothing is
+// reported while a window is being shown; the level-triggered notifier
+// reports the same condition again afterwards.
 void OnReadable(PlatformSocket socket) {
   QtSocket* s = Find(socket);
-  if (!s) return;
+  if (!s || QtCallbacksHeld()) return;
   char byte;
   const ssize_t n = recv(s->fd, &byte, 1, MSG_PEEK);
   if (n > 0) {
@@ -58,7 +61,7 @@ void OnReadable(PlatformSocket socket) {
 }
 
 void OnWritable(PlatformSocket socket) {
-  if (Find(socket)) Report(socket, kPlatformSocketWrite);
+  if (Find(socket) && !QtCallbacksHeld()) Report(socket, kPlatformSocketWrite);
 }
 
 }  // namespace

@@ -32,6 +32,9 @@ class QtTickDriverScope {
 
 // The widget of a platform window, nullptr for none.
 QWidget* QtWidgetOf(PlatformWindow window);
+// Whether a window kept on top (kPlatformDecorStayOnTop) is shown; boxes
+// opened meanwhile must stand above it, so they are kept on top too.
+bool QtKeptOnTopShown();
 // Qt leaves no window active after a modal box closes: activate its owner.
 void QtActivateAfterModal(QWidget* owner);
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/qt/qt_callback_hold.h"
 #include "platform/qt/qt_state.h"
 #include "platform/qt/qt_window_record.h"
 #include "platform/testing.h"
@@ -52,8 +53,10 @@ bool IsExposed(PlatformWindowRecord* record) {
 }
 
 // Presenting needs an exposed window: a blocking sequence of frames right
-// after the first show would otherwise be lost.
+// after the first show would otherwise be lost. The program is not called
+// while it waits; its first paint comes once the caller has returned.
 void WaitForExposure(PlatformWindowRecord* record) {
+  const QtCallbackHold hold;
   for (int i = 0; i < 100 && QtWindowIsLive(record) && !IsExposed(record); ++i) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers);
@@ -71,9 +74,20 @@ void QtActivateAfterModal(QWidget* owner) {
   owner->window()->activateWindow();
 }
 
+bool QtKeptOnTopShown() {
+  for (PlatformWindowRecord* record : QtWindowZOrder()) {
+    if (record->stayOnTop && record->isVisible()) return true;
+  }
+  return false;
+}
+
 PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow parent,
                                     uint32_t decorations, const char* title, uintptr_t data) {
   if (!QApplication::instance()) return nullptr;
+  // A dialog made while a window kept on top is up (the information box) is
+  // what the person has to answer: it joins that layer, where the newest
+  // stands highest, instead of opening underneath.
+  if (type == kPlatformWindowDialog && QtKeptOnTopShown()) decorations |= kPlatformDecorStayOnTop;
   PlatformWindowRecord* parentRecord = Live(parent);
   if (type == kPlatformWindowChild && !parentRecord) return nullptr;
   if (type == kPlatformWindowTopLevel) parentRecord = nullptr;

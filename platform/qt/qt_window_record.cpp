@@ -8,8 +8,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include <algorithm>
+
+#include "platform/qt/qt_callback_hold.h"
 
 namespace {
 
@@ -107,6 +110,15 @@ void PlatformWindowRecord::Destroy() {
 bool PlatformWindowRecord::Report(const PlatformInput& input) {
   const PlatformInputHandler target = handler ? handler : g_handler;
   if (!target || doomed_) return false;
+  // A move only updates the toolkit's idea of the position; everything else
+  // may run the program, which must not happen while a window is being shown.
+  if (QtCallbacksHeld() && input.type != kPlatformInputMoved) {
+    QPointer<PlatformWindowRecord> self(this);
+    QtCallOrDefer([self, input] {
+      if (self && QtWindowIsLive(self)) self->Report(input);
+    });
+    return false;
+  }
   BeginReport();
   const bool handled = target(this, input);
   EndReport();
@@ -156,13 +168,23 @@ void PlatformWindowRecord::Invalidate(const QRect& rect) {
   update(rect);
 }
 
+void PlatformWindowRecord::RepaintOwed() {
+  if (!needsPaint_.isEmpty()) update(needsPaint_);
+}
+
+void QtWindowsRepaintOwed() {
+  for (PlatformWindowRecord* record : g_live) record->RepaintOwed();
+}
+
 void PlatformWindowRecord::paintEvent(QPaintEvent* event) {
   const QRegion region = event->region();
   exposedOnce = true;
   // Qt paints what the system exposed; a presentation only shows the buffer.
   if (!presenting_) needsPaint_ += region;
   const QRegion owed = needsPaint_ & region;
-  if (!owed.isEmpty()) {
+  // While a window is being shown the area stays owed: it is asked for again
+  // when the show is over, and the program paints it then.
+  if (!owed.isEmpty() && !QtCallbacksHeld()) {
     if (presenting_) {
       // Never paint inside a presentation: the drawing that asked for it is
       // still running. Ask again once it is over.

@@ -26,6 +26,8 @@ struct PlatformWindowRecord : public QWidget {
   QRect OuterOnScreen() const;
   void Present(const QRect& rect);
   void Invalidate(const QRect& rect);
+  // Asks Qt again for the areas still owed an Expose report.
+  void RepaintOwed();
   // Handles destruction from inside this record's own event handlers.
   void Destroy();
 

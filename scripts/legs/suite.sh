@@ -5,4 +5,5 @@ preset="${1:?preset}"
 cd "$(dirname "$0")/../.."
 export QT_QPA_PLATFORM=offscreen
 scripts/setup.sh "$preset"
-ctest --preset "$preset" --timeout 300 -j2
+# The real-display scenarios are the display leg's.
+ctest --preset "$preset" --timeout 300 -j2 -LE display

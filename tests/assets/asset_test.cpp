@@ -2,12 +2,14 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -115,11 +117,15 @@ TEST(Pictures, HaveTheSizesTheScreensRelyOn) {
   ASSERT_FALSE(icon.isNull());
   EXPECT_LE(icon.width(), 60);
   EXPECT_LE(icon.height(), 40);
+
+  QImage map = Load("map.png");
+  ASSERT_FALSE(map.isNull());
+  EXPECT_EQ(map.size(), QSize(640, 400));
 }
 
 TEST(Pictures, UseOnlyTheDefaultTableAndTheIconHasAOneBitMask) {
   const std::set<uint32_t> table = DefaultTable();
-  for (const char* name : {"splash.png", "gate.png", "login.png", "welcome.png"}) {
+  for (const char* name : {"splash.png", "gate.png", "login.png", "welcome.png", "map.png"}) {
     SCOPED_TRACE(name);
     QImage img = Load(name);
     ASSERT_FALSE(img.isNull());
@@ -147,6 +153,194 @@ TEST(Pictures, UseOnlyTheDefaultTableAndTheIconHasAOneBitMask) {
       EXPECT_EQ(transparent, 0);
     }
   }
+}
+
+// The welcome icon is drawn with its bottom-right corner at (580, 360); the
+// map keeps plain lawn under it so the icon reads at a glance.
+TEST(Pictures, MapLeavesLawnUnderTheWelcomeIcon) {
+  QImage map = Load("map.png");
+  ASSERT_EQ(map.size(), QSize(640, 400));
+  const std::set<uint32_t> lawn = {qRgb(153, 204, 51) & 0xFFFFFFu, qRgb(102, 153, 0) & 0xFFFFFFu,
+                                   qRgb(51, 102, 0) & 0xFFFFFFu};
+  int other = 0;
+  for (int y = 360 - 32; y < 360; ++y)
+    for (int x = 580 - 32; x < 580; ++x)
+      if (!lawn.contains(map.pixel(x, y) & 0xFFFFFFu)) ++other;
+  EXPECT_EQ(other, 0);
+}
+
+// The description files of one building, as the generator writes them.
+struct AnimDesc {
+  int duration = -1;
+  std::vector<std::string> frames;
+  std::vector<int> next;
+};
+
+struct BuildingDesc {
+  R rect{};
+  std::string idle, enter, closed;
+  AnimDesc idleAnim, enterAnim;
+};
+
+std::string BuildingPath(const std::string& game, const std::string& file) {
+  return std::string(SALVIND_ASSET_DIR) + "/buildings/" + game + "/" + file;
+}
+
+// Lines of "key value..." with '#' comments; false on anything unknown.
+bool ParseAnim(const std::string& path, AnimDesc* a) {
+  std::ifstream in(path);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    line = line.substr(0, line.find('#'));
+    std::istringstream words(line);
+    std::string key;
+    if (!(words >> key)) continue;
+    if (key == "duration") {
+      if (!(words >> a->duration)) return false;
+    } else if (key == "frame") {
+      std::string file, next;
+      int n = 0;
+      if (!(words >> file)) return false;
+      if (words >> next && (next != "next" || !(words >> n))) return false;
+      a->frames.push_back(file);
+      a->next.push_back(n);
+    } else {
+      return false;
+    }
+  }
+  return a->duration >= 0 && !a->frames.empty();
+}
+
+bool ParseBuilding(const std::string& game, BuildingDesc* b) {
+  std::ifstream in(BuildingPath(game, "set.txt"));
+  if (!in) return false;
+  std::string key;
+  bool rect = false;
+  while (in >> key) {
+    if (key == "rect") rect = bool(in >> b->rect.left >> b->rect.top >> b->rect.right >> b->rect.bottom);
+    else if (key == "idle") in >> b->idle;
+    else if (key == "enter") in >> b->enter;
+    else if (key == "closed") in >> b->closed;
+    else return false;
+  }
+  return rect && ParseAnim(BuildingPath(game, b->idle), &b->idleAnim) &&
+         ParseAnim(BuildingPath(game, b->enter), &b->enterAnim) && !b->closed.empty();
+}
+
+QImage LoadBuilding(const std::string& game, const std::string& file) {
+  return QImage(QString::fromStdString(BuildingPath(game, file))).convertToFormat(QImage::Format_ARGB32);
+}
+
+bool OpaqueAt(const QImage& img, int x, int y) { return qAlpha(img.pixel(x, y)) >= 128; }
+
+std::vector<std::string> Pictures(const BuildingDesc& b) {
+  std::vector<std::string> files = b.idleAnim.frames;
+  files.insert(files.end(), b.enterAnim.frames.begin(), b.enterAnim.frames.end());
+  files.push_back(b.closed);
+  return files;
+}
+
+const char* const kGames[] = {"chess", "cards", "dice", "go", "backgammon", "puzzles"};
+
+// Every picture of a building fills its rectangle, keeps to the table with
+// one bit of transparency, and has the same silhouette: the shared mask
+// made from the union of the frames then fits every frame, so the hit test
+// does not change while the building animates.
+TEST(Buildings, FramesFitTheRectangleAndShareOneSilhouette) {
+  const std::set<uint32_t> table = DefaultTable();
+  for (const char* game : kGames) {
+    SCOPED_TRACE(game);
+    BuildingDesc b;
+    ASSERT_TRUE(ParseBuilding(game, &b));
+    const int w = b.rect.right - b.rect.left, h = b.rect.bottom - b.rect.top;
+    EXPECT_GE(w, 64);
+    EXPECT_LE(w, 120);
+    ASSERT_GT(h, 0);
+
+    // Idle loops over 4 to 8 frames; enter plays 6 to 10 frames once.
+    EXPECT_GE(b.idleAnim.frames.size(), 4u);
+    EXPECT_LE(b.idleAnim.frames.size(), 8u);
+    EXPECT_EQ(b.idleAnim.next.back(), 1);
+    EXPECT_GE(b.enterAnim.frames.size(), 6u);
+    EXPECT_LE(b.enterAnim.frames.size(), 10u);
+    for (int n : b.enterAnim.next) EXPECT_EQ(n, 0);
+    EXPECT_GT(b.idleAnim.duration, 0);
+    EXPECT_GT(b.enterAnim.duration, 0);
+
+    const std::vector<std::string> files = Pictures(b);
+    const QImage first = LoadBuilding(game, files[0]);
+    for (const std::string& file : files) {
+      SCOPED_TRACE(file);
+      const QImage img = LoadBuilding(game, file);
+      ASSERT_EQ(img.size(), QSize(w, h));
+      int strays = 0, halfway = 0, differ = 0, opaque = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const QRgb c = img.pixel(x, y);
+          if (qAlpha(c) != 0 && qAlpha(c) != 255) ++halfway;
+          if (qAlpha(c) == 255 && !table.contains(c & 0xFFFFFFu)) ++strays;
+          if (OpaqueAt(img, x, y) != OpaqueAt(first, x, y)) ++differ;
+          if (OpaqueAt(img, x, y)) ++opaque;
+        }
+      EXPECT_EQ(strays, 0);
+      EXPECT_EQ(halfway, 0);
+      EXPECT_EQ(differ, 0);
+      // A building, not a speck and not a full block: the map shows round it.
+      EXPECT_GT(opaque, w * h / 3);
+      EXPECT_LT(opaque, w * h);
+    }
+  }
+}
+
+// Buildings stand apart on the map, clear of the SysOp button and of the
+// welcome icon, except the card tavern and the dice house, which overlap
+// on purpose: the room announced first wins a point in both. Their common
+// strip looks the same in every picture of both, so neither animation's
+// frames paint over the other's with something different.
+TEST(Buildings, StandApartOnTheMapExceptOnePairThatSharesItsOverlap) {
+  const R map{0, 0, 640, 400}, sysop{0, 0, 60, 20}, welcome{580 - 32, 360 - 32, 580, 360};
+  std::vector<BuildingDesc> all(std::size(kGames));
+  for (size_t i = 0; i < all.size(); ++i) ASSERT_TRUE(ParseBuilding(kGames[i], &all[i])) << kGames[i];
+  int overlaps = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    SCOPED_TRACE(kGames[i]);
+    EXPECT_TRUE(all[i].rect.Inside(map));
+    EXPECT_FALSE(all[i].rect.Overlaps(sysop));
+    EXPECT_FALSE(all[i].rect.Overlaps(welcome));
+    for (size_t j = i + 1; j < all.size(); ++j) {
+      if (!all[i].rect.Overlaps(all[j].rect)) continue;
+      ++overlaps;
+      EXPECT_EQ(std::string(kGames[i]) + "+" + kGames[j], "cards+dice");
+    }
+  }
+  EXPECT_EQ(overlaps, 1);
+
+  BuildingDesc cards, dice;
+  ASSERT_TRUE(ParseBuilding("cards", &cards));
+  ASSERT_TRUE(ParseBuilding("dice", &dice));
+  const R strip{std::max(cards.rect.left, dice.rect.left), std::max(cards.rect.top, dice.rect.top),
+                std::min(cards.rect.right, dice.rect.right),
+                std::min(cards.rect.bottom, dice.rect.bottom)};
+  ASSERT_FALSE(strip.Empty());
+  const QImage reference = LoadBuilding("cards", cards.closed);
+  int opaque = 0;
+  for (int y = strip.top; y < strip.bottom; ++y)
+    for (int x = strip.left; x < strip.right; ++x)
+      if (OpaqueAt(reference, x - cards.rect.left, y - cards.rect.top)) ++opaque;
+  EXPECT_GT(opaque, 0) << "the overlap must hold pixels of both buildings";
+  for (const auto& [game, b] : {std::pair{"cards", &cards}, std::pair{"dice", &dice}})
+    for (const std::string& file : Pictures(*b)) {
+      SCOPED_TRACE(std::string(game) + "/" + file);
+      const QImage img = LoadBuilding(game, file);
+      int differ = 0;
+      for (int y = strip.top; y < strip.bottom; ++y)
+        for (int x = strip.left; x < strip.right; ++x)
+          if (img.pixel(x - b->rect.left, y - b->rect.top) !=
+              reference.pixel(x - cards.rect.left, y - cards.rect.top))
+            ++differ;
+      EXPECT_EQ(differ, 0);
+    }
 }
 
 uint32_t BigEndian32(const std::string& b, size_t at) {

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program.h"
 #include "lobby/gate.h"
 #include "lobby/login_window.h"
 #include "lobby/new_user_window.h"
 #include "net/session.h"
-#include "shell/program.h"
 #include "tests/lobby/screen_fixture.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/button.h"

@@ -1,6 +1,6 @@
 // The screens' tests run without the program library: its quit is counted.
 
-#include "shell/program.h"
+#include "shell/program_quit.h"
 #include "tests/lobby/screen_fixture.h"
 
 void ProgramQuit() { ++ProgramQuitCount(); }

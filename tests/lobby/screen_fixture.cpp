@@ -12,13 +12,17 @@
 #include "lobby/disclaimer_document.h"
 #include "lobby/disclaimer_window.h"
 #include "lobby/gate.h"
+#include "lobby/lobby_window.h"
 #include "lobby/login_details.h"
 #include "lobby/login_window.h"
 #include "lobby/new_user_window.h"
+#include "lobby/room.h"
+#include "lobby/status_window.h"
+#include "lobby/welcome_window.h"
 #include "net/connection.h"
 #include "net/session.h"
 #include "platform/testing.h"
-#include "shell/program.h"
+#include "shell/program_quit.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/edit_box.h"
 #include "windows/info_box.h"
@@ -53,6 +57,9 @@ void ScreenTest::SetUp() {
   g_gate = GateScreen{};
   g_disclaimerWindow = DisclaimerWindowScreen{};
   g_session = SessionState{};
+  g_lobby = LobbyScreen{};
+  g_status = StatusWindowScreen{};
+  g_welcome = WelcomeWindowScreen{};
 }
 
 void ScreenTest::TearDown() {
@@ -63,8 +70,15 @@ void ScreenTest::TearDown() {
   ConnectionDestroy(g_session.connection);
   g_session.connection = nullptr;
   GateDiscardPicture();
+  StatusWindowHide();
+  if (g_status.window) WindowDelete(g_status.window);
+  g_status.window = nullptr;
+  WelcomeWindowDelete();
+  LobbyDeletePictures();
+  LobbyDeleteSysOpButton();
   if (g_gate.window) WindowDelete(g_gate.window);
   g_gate.window = nullptr;
+  RoomListDelete();
   GateDeleteTimer();
   HarnessStop();
   PlatformSetMessageBoxHook(nullptr);

@@ -120,7 +120,8 @@ TEST_F(SessionTest, QueuedMessagesAreTakenOffTheQueue) {
   HarnessFlush();
   ASSERT_EQ(Receive(80).size(), 92u);
   // The echo is answered only after the two messages before it were read.
-  std::vector<uint8_t> stream = Frame(kMessageAccessDenied, {0, 2});
+  // A room status before any lobby finds no room; the unknown type is freed.
+  std::vector<uint8_t> stream = Frame(kMessageRoomStatus, {0, 0, 0, 1, 0, 0, 0, 2, 0, 1});
   for (const auto& more : {Frame(200, Bytes("unknown type")), Frame(kMessageEcho, {})}) {
     stream.insert(stream.end(), more.begin(), more.end());
   }

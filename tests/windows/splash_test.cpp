@@ -11,11 +11,11 @@
 #include <string>
 #include <system_error>
 
+#include "app/program.h"
 #include "media/image.h"
 #include "media/resource_file.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "shell/program.h"
 #include "tests/support/toolkit_harness.h"
 #include "tests/windows/window_peek.h"
 #include "windows/splash.h"

@@ -7,11 +7,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 #include <cstdio>
 #include <cstring>
 
+#include "tools/art/building_set.h"
 #include "tools/art/disclaimer_doc.h"
 #include "tools/art/layout_file.h"
 #include "tools/art/pictures.h"
@@ -78,6 +80,24 @@ void SaveZoomPreviews(const Options& o, const QImage& gate) {
         .save(QDir(o.preview).filePath(QString("gate-zoom%1.png").arg(s.n)), "PNG");
 }
 
+// The whole lobby as a player would see it: every building on its plot,
+// once closed and once open (first idle frame), and the welcome icon.
+void SaveLobbyPreviews(const Options& o, const QImage& map, const QImage& welcome) {
+  for (const char* state : {"closed", "open"}) {
+    QImage lobby = map.copy();
+    QPainter p(&lobby);
+    for (const BuildingArt& b : Buildings()) {
+      Look look;
+      look.closed = std::strcmp(state, "closed") == 0;
+      p.drawImage(BuildingRect(b).topLeft(), BuildingPicture(b, look));
+    }
+    p.drawImage(QPoint(580 - welcome.width(), 360 - welcome.height()), welcome);
+    p.end();
+    lobby.save(QDir(o.preview).filePath(QString("lobby-%1-1x.png").arg(state)), "PNG");
+    Enlarged(lobby, 3).save(QDir(o.preview).filePath(QString("lobby-%1-3x.png").arg(state)), "PNG");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,8 +122,13 @@ int main(int argc, char** argv) {
   }
   const QImage gate = GateDraw();
   if (!o.preview.isEmpty()) SaveZoomPreviews(o, gate);
+  const QImage map = MapDraw();
+  const QImage welcome = WelcomeIconDraw();
   bool ok = Save(o, SplashDraw(), "splash.png") && Save(o, gate, "gate.png") &&
-            Save(o, LoginDraw(login), "login.png") && Save(o, WelcomeIconDraw(), "welcome.png");
+            Save(o, LoginDraw(login), "login.png") && Save(o, welcome, "welcome.png") &&
+            Save(o, map, "map.png");
+  for (const BuildingArt& b : Buildings()) ok = ok && BuildingWrite(b, o.out, o.preview, map);
+  if (ok && !o.preview.isEmpty()) SaveLobbyPreviews(o, map, welcome);
   if (ok && !DisclaimerWrite(o.disclaimer, QDir(o.out).filePath("disclaim.otx"), 1)) {
     std::fputs("orva-art: cannot write disclaim.otx\n", stderr);
     ok = false;

@@ -19,3 +19,7 @@ QImage LoginDraw(const std::vector<QRect>& layout);
 
 // The welcome icon: a rolled letter, 32 x 32, transparent around it.
 QImage WelcomeIconDraw();
+
+// The lobby map: 640 x 400, the town square with its six paved plots (see
+// building_plots.h); the welcome icon's corner at (580, 360) stays clear.
+QImage MapDraw();

@@ -1,5 +1,6 @@
-// orva-inspect file: describes a resource file, an image file or the header
-// of a game image file, and can write a decoded image as PNG.
+// orva-inspect file: describes a resource file or an image file and can
+// write a decoded image as PNG; building sets and game image files are
+// building_file.cpp's.
 
 #include <QImage>
 #include <QString>
@@ -18,17 +19,10 @@
 #include "media/rect_list.h"
 #include "media/resource_file.h"
 #include "tools/inspect/commands.h"
+#include "tools/inspect/file_report.h"
 #include "tools/inspect/json.h"
 
 namespace {
-
-struct Options {
-  const char* file = nullptr;
-  const char* png = nullptr;
-  bool json = false;
-  bool haveItem = false;
-  uint32_t item = 0;
-};
 
 std::string TagText(uint32_t tag) {
   std::string s;
@@ -37,17 +31,6 @@ std::string TagText(uint32_t tag) {
     s += (c >= 0x20 && c < 0x7F) ? c : '?';
   }
   return s;
-}
-
-int Report(const Options& o, const char* kind, const std::string& error) {
-  if (o.json) {
-    JsonWriter j;
-    j.BeginObject().Key("kind").Value(kind).Key("error").Value(error).EndObject();
-    std::printf("%s\n", j.Text().c_str());
-  } else {
-    std::fprintf(stderr, "orva-inspect: %s: %s\n", o.file, error.c_str());
-  }
-  return 1;
 }
 
 bool WritePng(const Image* image, const char* path) {
@@ -68,25 +51,25 @@ bool WritePng(const Image* image, const char* path) {
   return out.save(QString::fromUtf8(path), "PNG");
 }
 
-int SavePng(const Options& o, Image* image, const char* kind) {
-  if (!image) return Report(o, kind, "the image cannot be decoded");
+int SavePng(const InspectOptions& o, Image* image, const char* kind) {
+  if (!image) return InspectReport(o, kind, "the image cannot be decoded");
   const bool ok = WritePng(image, o.png);
   ImageDelete(image);
-  if (!ok) return Report(o, kind, std::string("cannot write ") + o.png);
+  if (!ok) return InspectReport(o, kind, std::string("cannot write ") + o.png);
   return 0;
 }
 
-int DescribeResource(const Options& o) {
+int DescribeResource(const InspectOptions& o) {
   ResourceFile* rf = ResourceFileNew();
-  if (!rf) return Report(o, "resource", "out of memory");
+  if (!rf) return InspectReport(o, "resource", "out of memory");
   const ErrorCode err = ResourceFileOpen(rf, o.file);
   if (err) {
     ResourceFileDelete(rf);
-    return Report(o, "resource", "cannot open the resource file (error " + std::to_string(err) + ")");
+    return InspectReport(o, "resource", "cannot open the resource file (error " + std::to_string(err) + ")");
   }
   if (o.png) {
     const int rc = o.haveItem ? SavePng(o, ResourceFileGetImage(rf, o.item), "resource")
-                              : Report(o, "resource", "--png needs --item ID");
+                              : InspectReport(o, "resource", "--png needs --item ID");
     ResourceFileDelete(rf);
     return rc;
   }
@@ -128,7 +111,7 @@ int DescribeResource(const Options& o) {
   return 0;
 }
 
-int DescribeImage(const Options& o, std::vector<uint8_t>& bytes) {
+int DescribeImage(const InspectOptions& o, std::vector<uint8_t>& bytes) {
   if (o.png) return SavePng(o, ImageLoadFile(o.file), "image");
   ByteReader r(bytes);
   uint32_t version = 0;
@@ -136,8 +119,8 @@ int DescribeImage(const Options& o, std::vector<uint8_t>& bytes) {
   const std::span<uint8_t> block(bytes.data() + kFileHeaderSize, bytes.size() - kFileHeaderSize);
   ImageBlockHeader h{};
   if (!ImageBlockConvert(block, kToHostOrder) || !ImageBlockHeaderRead(block, &h))
-    return Report(o, "image", "the image block's header is cut short or malformed");
-  if (h.length > block.size()) return Report(o, "image", "the image block is longer than the file");
+    return InspectReport(o, "image", "the image block's header is cut short or malformed");
+  if (h.length > block.size()) return InspectReport(o, "image", "the image block is longer than the file");
   uint32_t colors = 0;
   if (h.colorTableOffset) colors = HostWordAt(block.data() + h.colorTableOffset);
   if (o.json) {
@@ -158,29 +141,21 @@ int DescribeImage(const Options& o, std::vector<uint8_t>& bytes) {
   return 0;
 }
 
-int DescribeGameImage(const Options& o, const std::vector<uint8_t>& bytes) {
-  ByteReader r(bytes);
-  uint32_t version = 0, magic = 0, length = 0;
-  r.U32(&version);
-  r.U32(&magic);
-  r.U32(&length);
-  const uint64_t present = bytes.size() - kFileHeaderSize;
-  if (o.json) {
-    JsonWriter j;
-    j.BeginObject().Key("kind").Value("gameimage").Key("version").Value(version).Key("length").Value(length);
-    j.Key("present").Value(static_cast<int64_t>(present)).EndObject();
-    std::printf("%s\n", j.Text().c_str());
-  } else {
-    std::printf("game image file, version %u, magic FOGI\n  set length %u, bytes present %llu%s\n", version, length,
-                static_cast<unsigned long long>(present), present < length ? " (short: the client rejects it)" : "");
-  }
-  return 0;
-}
-
 }  // namespace
 
+int InspectReport(const InspectOptions& o, const char* kind, const std::string& error) {
+  if (o.json) {
+    JsonWriter j;
+    j.BeginObject().Key("kind").Value(kind).Key("error").Value(error).EndObject();
+    std::printf("%s\n", j.Text().c_str());
+  } else {
+    std::fprintf(stderr, "orva-inspect: %s: %s\n", o.file, error.c_str());
+  }
+  return 1;
+}
+
 int InspectFile(int argc, char** argv) {
-  Options o;
+  InspectOptions o;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) {
       o.json = true;
@@ -189,6 +164,12 @@ int InspectFile(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--item") == 0 && i + 1 < argc) {
       o.haveItem = true;
       o.item = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+      o.scale = std::atoi(argv[++i]);
+      if (o.scale < 1 || o.scale > 8) {
+        std::fputs("orva-inspect: --scale takes 1 to 8\n", stderr);
+        return 2;
+      }
     } else if (!o.file && argv[i][0] != '-') {
       o.file = argv[i];
     } else {
@@ -197,16 +178,17 @@ int InspectFile(int argc, char** argv) {
     }
   }
   if (!o.file) {
-    std::fputs("usage: orva-inspect file FILE [--json] [--png OUT] [--item ID]\n", stderr);
+    std::fputs("usage: orva-inspect file FILE [--json] [--png OUT [--scale N]] [--item ID]\n", stderr);
     return 2;
   }
   std::ifstream in(o.file, std::ios::binary);
-  if (!in) return Report(o, "unknown", "cannot open the file");
+  if (!in) return InspectReport(o, "unknown", "cannot open the file");
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < kFileHeaderSize) return Report(o, "unknown", "too short for any header");
+  if (bytes.size() < kFileHeaderSize) return InspectReport(o, "unknown", "too short for any header");
   const std::string magic(reinterpret_cast<const char*>(bytes.data()) + 4, 4);
   if (magic == "FORS") return DescribeResource(o);
   if (magic == "FOIM") return DescribeImage(o, bytes);
-  if (magic == "FOGI") return DescribeGameImage(o, bytes);
-  return Report(o, "unknown", "not a resource, image or game image file");
+  if (magic == "FOGI") return InspectBuilding(o, bytes, true);
+  // Sets carry no magic: whatever converts as one is one.
+  return InspectBuilding(o, bytes, false);
 }

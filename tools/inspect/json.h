@@ -27,6 +27,7 @@ class JsonWriter {
   JsonWriter& Value(uint32_t n) { return Value(static_cast<int64_t>(n)); }
   JsonWriter& Value(int32_t n) { return Value(static_cast<int64_t>(n)); }
   JsonWriter& Value(bool b) { Separate(); out_ += b ? "true" : "false"; return *this; }
+  JsonWriter& Null() { Separate(); out_ += "null"; return *this; }
   const std::string& Text() const { return out_; }
 
  private:

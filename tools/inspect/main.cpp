@@ -10,7 +10,7 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: orva-inspect frames FILE [--json]\n"
-      "       orva-inspect file FILE [--json] [--png OUT] [--item ID]\n",
+      "       orva-inspect file FILE [--json] [--png OUT [--scale N]] [--item ID]\n",
       stderr);
   return 2;
 }

@@ -83,6 +83,31 @@ bool ImageBlockWrite(const IndexedPicture& p, std::vector<uint8_t>* block, std::
   return true;
 }
 
+bool MaskBlockWrite(int32_t width, int32_t height, const std::vector<uint8_t>& opaque, std::vector<uint8_t>* block,
+                    std::string* error) {
+  if (width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
+      opaque.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
+    *error = "the mask's size cannot be stored";
+    return false;
+  }
+  const size_t w = static_cast<size_t>(width);
+  const size_t maskRowBytes = (w + 7) / 8;
+  std::vector<uint8_t> bits(maskRowBytes * static_cast<size_t>(height), 0);
+  for (size_t y = 0; y < static_cast<size_t>(height); ++y)
+    for (size_t x = 0; x < w; ++x)
+      if (opaque[y * w + x]) bits[y * maskRowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  std::vector<uint8_t> out(kBlockHeaderSize, 0);
+  if (!PackRows(bits, maskRowBytes, height, &out, error)) return false;
+  uint8_t* h = out.data();
+  StoreBe32(h + kBlockLength, static_cast<uint32_t>(out.size()));
+  StoreBe16(h + kBlockWidth, static_cast<uint16_t>(width));
+  StoreBe16(h + kBlockHeight, static_cast<uint16_t>(height));
+  StoreBe16(h + kBlockMaskRowBytes, static_cast<uint16_t>(maskRowBytes));
+  StoreBe32(h + kBlockMask, static_cast<uint32_t>(kBlockHeaderSize));
+  *block = std::move(out);
+  return true;
+}
+
 bool ImageFileWrite(const IndexedPicture& picture, uint32_t version, std::vector<uint8_t>* file,
                     std::string* error) {
   std::vector<uint8_t> block;

@@ -11,6 +11,7 @@
 
 #include "tools/pack/image_writer.h"
 #include "tools/pack/manifest.h"
+#include "tools/pack/pack_files.h"
 #include "tools/pack/png_input.h"
 #include "tools/pack/resource_writer.h"
 
@@ -20,36 +21,6 @@ namespace {
 
 // Image files start at version 1; the server's versions are its own.
 constexpr uint32_t kImageFileVersion = 1;
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "orva-pack: %s\n", message.c_str());
-  return 1;
-}
-
-bool ReadFile(const fs::path& path, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-// Written beside the target and renamed over it, so a failed run never
-// leaves a half-written file for the build to pick up.
-bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  fs::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) return false;
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) fs::remove(temporary, ec);
-  return !ec;
-}
 
 // Include directories in order, then the manifest's own directory.
 bool Resolve(const std::string& name, const std::vector<fs::path>& includes, const fs::path& manifestDir,
@@ -77,20 +48,20 @@ int PackImageCommand(int argc, char** argv) {
   std::vector<std::string> positional;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--palette") == 0) {
-      if (i + 1 >= argc) return Fail("--palette needs a PNG");
+      if (i + 1 >= argc) return PackFail("--palette needs a PNG");
       table = argv[++i];
     } else {
       positional.emplace_back(argv[i]);
     }
   }
-  if (positional.size() != 2) return Fail("usage: orva-pack image OUT.oim IN.png [--palette TABLE.png]");
+  if (positional.size() != 2) return PackFail("usage: orva-pack image OUT.oim IN.png [--palette TABLE.png]");
   IndexedPicture picture;
   std::string error;
   std::vector<uint8_t> file;
   if (!PictureFromPng(positional[1], table, &picture, &error) ||
       !ImageFileWrite(picture, kImageFileVersion, &file, &error))
-    return Fail(positional[1] + ": " + error);
-  if (!WriteFile(positional[0], file)) return Fail("cannot write " + positional[0]);
+    return PackFail(positional[1] + ": " + error);
+  if (!PackWriteFile(positional[0], file)) return PackFail("cannot write " + positional[0]);
   return 0;
 }
 
@@ -99,7 +70,7 @@ int PackResourceCommand(int argc, char** argv) {
   std::vector<std::string> positional;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "-I") == 0) {
-      if (i + 1 >= argc) return Fail("-I needs a directory");
+      if (i + 1 >= argc) return PackFail("-I needs a directory");
       includes.emplace_back(argv[++i]);
     } else if (std::strncmp(argv[i], "-I", 2) == 0) {
       includes.emplace_back(argv[i] + 2);
@@ -107,34 +78,34 @@ int PackResourceCommand(int argc, char** argv) {
       positional.emplace_back(argv[i]);
     }
   }
-  if (positional.size() != 2) return Fail("usage: orva-pack resource OUT.ors MANIFEST [-I DIR]...");
+  if (positional.size() != 2) return PackFail("usage: orva-pack resource OUT.ors MANIFEST [-I DIR]...");
   const fs::path manifestPath(positional[1]);
   std::vector<uint8_t> manifestBytes;
-  if (!ReadFile(manifestPath, &manifestBytes)) return Fail("cannot read the manifest " + positional[1]);
+  if (!PackReadFile(manifestPath, &manifestBytes)) return PackFail("cannot read the manifest " + positional[1]);
   std::vector<ManifestLine> lines;
   std::string error;
   const std::string_view text(reinterpret_cast<const char*>(manifestBytes.data()), manifestBytes.size());
-  if (!ManifestParse(text, &lines, &error)) return Fail(positional[1] + ": " + error);
+  if (!ManifestParse(text, &lines, &error)) return PackFail(positional[1] + ": " + error);
 
   std::vector<ResourceItem> items;
   for (const ManifestLine& line : lines) {
     const std::string where = positional[1] + ": line " + std::to_string(line.line) + ": ";
     fs::path path;
-    if (!Resolve(line.file, includes, manifestPath.parent_path(), &path)) return Fail(where + "cannot find " + line.file);
+    if (!Resolve(line.file, includes, manifestPath.parent_path(), &path)) return PackFail(where + "cannot find " + line.file);
     ResourceItem item{line.id, ResourceTag("OTXT"), {}};
     if (line.kind == ManifestKind::kImage) {
       IndexedPicture picture;
       if (!PictureFromPng(path.string(), "", &picture, &error) || !ImageBlockWrite(picture, &item.data, &error))
-        return Fail(where + error);
+        return PackFail(where + error);
       item.tag = ResourceTag("OIMG");
     } else {
-      if (!ReadFile(path, &item.data)) return Fail(where + "cannot read " + path.string());
+      if (!PackReadFile(path, &item.data)) return PackFail(where + "cannot read " + path.string());
       const std::string_view content(reinterpret_cast<const char*>(item.data.data()), item.data.size());
       if (line.kind == ManifestKind::kRects && !RectListIsValid(content))
-        return Fail(where + path.string() + " is not a rectangle list");
+        return PackFail(where + path.string() + " is not a rectangle list");
     }
     items.push_back(std::move(item));
   }
-  if (!WriteFile(positional[0], ResourceFileWrite(items))) return Fail("cannot write " + positional[0]);
+  if (!PackWriteFile(positional[0], ResourceFileWrite(items))) return PackFail("cannot write " + positional[0]);
   return 0;
 }

@@ -4,3 +4,6 @@
 
 int PackImageCommand(int argc, char** argv);     // OUT.oim IN.png [--palette TABLE.png]
 int PackResourceCommand(int argc, char** argv);  // OUT.ors MANIFEST [-I DIR]...
+int PackAnimationCommand(int argc, char** argv);  // OUT DESCRIPTION.anim
+int PackSetCommand(int argc, char** argv);        // OUT.set set.txt
+int PackGameImageCommand(int argc, char** argv);  // OUT.ogi SET VERSION

@@ -1,0 +1,174 @@
+// Native controls on Win32: EDIT and BUTTON child windows, subclassed so
+// that every character typed into one is offered to the toolkit's key filter
+// before the control's own procedure sees it. The control's object is kept
+// in its "pWindow" property; clicks reach the parent as WM_COMMAND.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/control.h"
+#include "platform/win32/win32_state.h"
+#include "platform/win32/win32_window_record.h"
+
+namespace {
+
+PlatformControlKeyFilter g_keyFilter = nullptr;
+
+PlatformWindowRecord* Control(PlatformWindow window) {
+  PlatformWindowRecord* record = Win32Live(window);
+  return record && record->isControl ? record : nullptr;
+}
+
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  PlatformWindowRecord* record = Win32RecordOf(hwnd);
+  if (!record || !record->controlProc) return DefWindowProcA(hwnd, message, wParam, lParam);
+  const WNDPROC own = record->controlProc;
+  if (message == WM_CHAR && g_keyFilter) {
+    Win32BeginReport(record);
+    const bool let = g_keyFilter(record, static_cast<uint32_t>(wParam) & 0xFF, Win32Modifiers());
+    const bool alive = Win32EndReport(record);
+    if (!let || !alive) return 0;
+  }
+  // Tab, Enter and Escape belong to the window, never to a multi-line box's
+  // dialog code; arrows and the rest are the control's own.
+  if (message == WM_GETDLGCODE) return CallWindowProcA(own, hwnd, message, wParam, lParam) & ~DLGC_WANTTAB;
+  Win32BeginReport(record);
+  const LRESULT result = CallWindowProcA(own, hwnd, message, wParam, lParam);
+  Win32EndReport(record);
+  return result;
+}
+
+PlatformWindowRecord* Make(PlatformWindow parent, const char* systemClass, const PlatformRect& rect,
+                           DWORD style, const char* text, uint16_t id, uintptr_t data) {
+  PlatformWindowRecord* parentRecord = Win32Live(parent);
+  if (!parentRecord) return nullptr;
+  auto* record = new PlatformWindowRecord();
+  record->type = kPlatformWindowChild;
+  record->isControl = true;
+  record->data = data;
+  record->owner = parentRecord;
+  record->outerOrigin = POINT{rect.left, rect.top};
+  HWND hwnd = CreateWindowExA(0, systemClass, text ? text : "", style, rect.left, rect.top,
+                              std::max(0, rect.right - rect.left), std::max(0, rect.bottom - rect.top),
+                              parentRecord->hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                              Win32Instance(), nullptr);
+  if (!hwnd) {
+    delete record;
+    return nullptr;
+  }
+  record->hwnd = hwnd;
+  SetPropA(hwnd, "pWindow", reinterpret_cast<HANDLE>(data));
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(nullptr)), FALSE);
+  Win32AddLive(record);
+  parentRecord->children.push_back(record);
+  record->controlProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+  return record;
+}
+
+int32_t TextLength(PlatformWindowRecord* record) {
+  return static_cast<int32_t>(SendMessageA(record->hwnd, WM_GETTEXTLENGTH, 0, 0));
+}
+
+}  // namespace
+
+void PlatformSetControlKeyFilter(PlatformControlKeyFilter filter) { g_keyFilter = filter; }
+
+PlatformWindow PlatformEditCreate(PlatformWindow parent, const PlatformRect& rect, uint32_t flags,
+                                  const char* text, uint16_t id, uintptr_t data) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  if (flags & kPlatformEditMultiLine) {
+    style |= ES_MULTILINE | ES_AUTOVSCROLL;
+    if (flags & kPlatformEditVScroll) style |= WS_VSCROLL;
+  } else {
+    style |= ES_AUTOHSCROLL;
+  }
+  if (flags & kPlatformEditBorder) style |= WS_BORDER;
+  return Make(parent, "EDIT", rect, style, text, id, data);
+}
+
+PlatformWindow PlatformButtonCreate(PlatformWindow parent, const PlatformRect& rect,
+                                    const char* title, bool visible, bool enabled, uint16_t id,
+                                    uintptr_t data) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | BS_PUSHBUTTON;
+  if (visible) style |= WS_VISIBLE;
+  if (!enabled) style |= WS_DISABLED;
+  return Make(parent, "BUTTON", rect, style, title, id, data);
+}
+
+void PlatformEditSetText(PlatformWindow edit, const char* text) {
+  if (PlatformWindowRecord* record = Control(edit)) SetWindowTextA(record->hwnd, text ? text : "");
+}
+
+int32_t PlatformEditTextLength(PlatformWindow edit) {
+  PlatformWindowRecord* record = Control(edit);
+  return record ? TextLength(record) : 0;
+}
+
+int32_t PlatformEditGetText(PlatformWindow edit, char* buffer, int32_t capacity) {
+  if (!buffer || capacity <= 0) return 0;
+  buffer[0] = '\0';
+  PlatformWindowRecord* record = Control(edit);
+  if (!record) return 0;
+  const int32_t n = GetWindowTextA(record->hwnd, buffer, capacity);
+  const int32_t copied = std::clamp<int32_t>(n, 0, capacity - 1);
+  buffer[copied] = '\0';
+  return copied;
+}
+
+void PlatformEditGetSelection(PlatformWindow edit, int32_t* start, int32_t* end) {
+  *start = 0;
+  *end = 0;
+  PlatformWindowRecord* record = Control(edit);
+  if (!record) return;
+  DWORD s = 0;
+  DWORD e = 0;
+  SendMessageA(record->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  *start = static_cast<int32_t>(std::min(s, e));
+  *end = static_cast<int32_t>(std::max(s, e));
+}
+
+void PlatformEditSetSelection(PlatformWindow edit, int32_t start, int32_t end) {
+  PlatformWindowRecord* record = Control(edit);
+  if (!record) return;
+  // Clamped here: the control reads -1 as "no selection".
+  const int32_t length = TextLength(record);
+  const int32_t s = std::clamp(start, 0, length);
+  const int32_t e = std::clamp(end, 0, length);
+  SendMessageA(record->hwnd, EM_SETSEL, static_cast<WPARAM>(s), static_cast<LPARAM>(e));
+}
+
+void PlatformEditReplaceSelection(PlatformWindow edit, const char* text) {
+  PlatformWindowRecord* record = Control(edit);
+  if (!record) return;
+  SendMessageA(record->hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text ? text : ""));
+  SendMessageA(record->hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+void PlatformEditSetReadOnly(PlatformWindow edit, bool readOnly) {
+  if (PlatformWindowRecord* record = Control(edit)) {
+    SendMessageA(record->hwnd, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+  }
+}
+
+void PlatformControlSetFont(PlatformWindow control, PlatformFont font) {
+  if (PlatformWindowRecord* record = Control(control)) {
+    SendMessageA(record->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(font)), TRUE);
+  }
+}
+
+void PlatformButtonSetTitle(PlatformWindow button, const char* title) {
+  if (PlatformWindowRecord* record = Control(button)) SetWindowTextA(record->hwnd, title ? title : "");
+}
+
+void PlatformButtonSetEnabled(PlatformWindow button, bool enabled) {
+  if (PlatformWindowRecord* record = Control(button)) EnableWindow(record->hwnd, enabled ? TRUE : FALSE);
+}
+
+void PlatformButtonSetDefaultLook(PlatformWindow button, bool isDefault) {
+  if (PlatformWindowRecord* record = Control(button)) {
+    SendMessageA(record->hwnd, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+}

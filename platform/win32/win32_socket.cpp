@@ -1,0 +1,168 @@
+// TCP sockets on Win32: Windows Sockets with WSAAsyncSelect.
+//
+// The system's messages only wake us: what is reported is decided by looking
+// at the socket (a peek for read and close, a zero-time select for write), so
+// reports are level-triggered as the seam says. After each report a condition
+// that still holds is posted again, and asking for an event again posts it,
+// so a box that held reports back sees them anew. The close is reported only
+// once every byte has been read, and read goes off after it.
+
+#include <algorithm>
+#include <map>
+
+#include "platform/socket.h"
+#include "platform/win32/win32_net_window.h"
+
+namespace {
+
+struct Win32Socket {
+  SOCKET handle = INVALID_SOCKET;
+  uint32_t requested = 0;  // kPlatformSocketRead / kPlatformSocketWrite
+  bool peerClosed = false; // FD_CLOSE seen: the system says nothing more about reads
+};
+
+PlatformSocketHandler g_handler = nullptr;
+std::map<PlatformSocket, Win32Socket> g_sockets;
+PlatformSocket g_nextSocket = 1;
+
+Win32Socket* Find(PlatformSocket socket) {
+  auto it = g_sockets.find(socket);
+  return it == g_sockets.end() ? nullptr : &it->second;
+}
+
+PlatformSocket FindByHandle(SOCKET handle) {
+  for (const auto& [id, s] : g_sockets) {
+    if (s.handle == handle) return id;
+  }
+  return 0;
+}
+
+void Report(PlatformSocket socket, uint32_t event) {
+  if (g_handler) g_handler(socket, event);
+}
+
+void PostAgain(PlatformSocket socket, LPARAM event) {
+  if (HWND window = Win32NetWindow()) PostMessageA(window, kWin32SocketAgainMessage, socket, event);
+}
+
+bool Writable(SOCKET handle) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(handle, &set);
+  timeval zero = {0, 0};
+  return select(0, nullptr, &set, nullptr, &zero) == 1;
+}
+
+void ServiceRead(PlatformSocket socket) {
+  Win32Socket* s = Find(socket);
+  if (!s || !(s->requested & kPlatformSocketRead)) return;
+  char byte;
+  const int n = recv(s->handle, &byte, 1, MSG_PEEK);
+  if (n > 0) {
+    Report(socket, kPlatformSocketRead);
+    // After the peer closed the system posts no more reads: ask ourselves.
+    s = Find(socket);
+    if (s && s->peerClosed && (s->requested & kPlatformSocketRead)) PostAgain(socket, FD_READ);
+    return;
+  }
+  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return;
+  s->requested &= ~kPlatformSocketRead;
+  Report(socket, kPlatformSocketClose);
+}
+
+void ServiceWrite(PlatformSocket socket) {
+  Win32Socket* s = Find(socket);
+  if (!s || !(s->requested & kPlatformSocketWrite) || !Writable(s->handle)) return;
+  Report(socket, kPlatformSocketWrite);
+  s = Find(socket);
+  if (s && (s->requested & kPlatformSocketWrite) && Writable(s->handle)) PostAgain(socket, FD_WRITE);
+}
+
+}  // namespace
+
+void Win32SocketOnMessage(WPARAM wParam, LPARAM lParam) {
+  const PlatformSocket socket = FindByHandle(static_cast<SOCKET>(wParam));
+  if (!socket) return;
+  const WORD event = WSAGETSELECTEVENT(lParam);
+  if (event & FD_CLOSE) Find(socket)->peerClosed = true;
+  if (event & (FD_READ | FD_CLOSE)) ServiceRead(socket);
+  if (event & FD_WRITE) ServiceWrite(socket);
+}
+
+void Win32SocketOnAgain(WPARAM wParam, LPARAM lParam) {
+  const auto socket = static_cast<PlatformSocket>(wParam);
+  if (lParam == FD_READ) ServiceRead(socket);
+  if (lParam == FD_WRITE) ServiceWrite(socket);
+}
+
+void Win32SocketCloseAll() {
+  for (auto& [id, s] : g_sockets) closesocket(s.handle);
+  g_sockets.clear();
+}
+
+void PlatformSetSocketHandler(PlatformSocketHandler handler) { g_handler = handler; }
+
+PlatformSocket PlatformSocketConnect(uint32_t address, uint16_t port) {
+  HWND window = Win32NetWindow();
+  if (!window) return 0;
+  const SOCKET handle = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (handle == INVALID_SOCKET) return 0;
+  // Game programs we start must not inherit the connection.
+  SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(address);
+  if (::connect(handle, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ||
+      // Every event is always asked for (so none is lost); what is reported
+      // is what the program requested. This also makes the socket non-blocking.
+      WSAAsyncSelect(handle, window, kWin32SocketMessage, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
+    closesocket(handle);
+    return 0;
+  }
+  const PlatformSocket id = g_nextSocket++;
+  if (g_nextSocket == 0) g_nextSocket = 1;
+  g_sockets[id] = Win32Socket{handle, 0, false};
+  return id;
+}
+
+bool PlatformSocketRequest(PlatformSocket socket, uint32_t events) {
+  Win32Socket* s = Find(socket);
+  if (!s) return false;
+  const uint32_t added = events & ~s->requested;
+  s->requested = events & (kPlatformSocketRead | kPlatformSocketWrite);
+  if (added & kPlatformSocketRead) PostAgain(socket, FD_READ);
+  if (added & kPlatformSocketWrite) PostAgain(socket, FD_WRITE);
+  return true;
+}
+
+int32_t PlatformSocketRead(PlatformSocket socket, void* buffer, uint32_t count) {
+  Win32Socket* s = Find(socket);
+  if (!s) return -1;
+  if (count == 0) return 0;
+  const int n = recv(s->handle, static_cast<char*>(buffer),
+                     static_cast<int>(std::min<uint32_t>(count, 0x7FFFFFFF)), 0);
+  if (n > 0) return n;
+  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return 0;
+  return -1;
+}
+
+int32_t PlatformSocketWrite(PlatformSocket socket, const void* bytes, uint32_t count) {
+  Win32Socket* s = Find(socket);
+  if (!s) return -1;
+  if (count == 0) return 0;
+  const int n = send(s->handle, static_cast<const char*>(bytes),
+                     static_cast<int>(std::min<uint32_t>(count, 0x7FFFFFFF)), 0);
+  if (n >= 0) return n;
+  if (WSAGetLastError() == WSAEWOULDBLOCK) return 0;
+  return -1;
+}
+
+void PlatformSocketClose(PlatformSocket socket) {
+  auto it = g_sockets.find(socket);
+  if (it == g_sockets.end()) return;
+  const SOCKET handle = it->second.handle;
+  g_sockets.erase(it);
+  WSAAsyncSelect(handle, Win32NetWindow(), 0, 0);
+  closesocket(handle);
+}

@@ -1,0 +1,152 @@
+// Text on Win32: GDI fonts, measured on a memory DC and drawn into a DIB
+// section that holds a copy of the covered part of the program's buffer.
+// The DIB's 32-bit pixels have the buffer's layout, so the copies are plain
+// row copies; the top byte GDI may leave is cleared on the way back.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/text.h"
+#include "platform/win32/win32_state.h"
+
+struct PlatformFontRecord {
+  HFONT font = nullptr;
+};
+
+namespace {
+
+HDC MeasureDc() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
+}
+
+// The family a face belongs to, so the font mapper picks a close match where
+// the face itself is missing.
+BYTE FamilyOf(const char* face) {
+  if (_stricmp(face, "Times New Roman") == 0) return FF_ROMAN;
+  if (_stricmp(face, "Courier New") == 0) return FF_MODERN;
+  return FF_SWISS;
+}
+
+int32_t Length(const char* text) {
+  const size_t n = text ? std::strlen(text) : 0;
+  return static_cast<int32_t>(std::min<size_t>(n, 0x7FFFFFFF));
+}
+
+}  // namespace
+
+HFONT Win32FontOf(PlatformFont font) {
+  if (font && font->font) return font->font;
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+PlatformFont PlatformFontCreate(const char* face, int32_t pixelHeight, int32_t averageWidth,
+                                uint32_t style) {
+  if (!face || pixelHeight <= 0) return nullptr;
+  LOGFONTA description = {};
+  // A negative height asks for the character (em) height, not the cell's.
+  description.lfHeight = -pixelHeight;
+  // GDI's own meaning: the average character width of the face.
+  description.lfWidth = std::max<int32_t>(0, averageWidth);
+  description.lfWeight = (style & kPlatformFontBold) ? FW_BOLD : FW_NORMAL;
+  description.lfItalic = (style & kPlatformFontItalic) ? TRUE : FALSE;
+  description.lfUnderline = (style & kPlatformFontUnderline) ? TRUE : FALSE;
+  description.lfCharSet = ANSI_CHARSET;
+  description.lfOutPrecision = OUT_TT_PRECIS;
+  description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  description.lfQuality = DEFAULT_QUALITY;
+  description.lfPitchAndFamily = VARIABLE_PITCH | FamilyOf(face);
+  lstrcpynA(description.lfFaceName, face, LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&description);
+  if (!font) return nullptr;
+  auto* record = new PlatformFontRecord();
+  record->font = font;
+  return record;
+}
+
+void PlatformFontDelete(PlatformFont font) {
+  if (!font) return;
+  DeleteObject(font->font);
+  delete font;
+}
+
+int32_t PlatformTextWidth(PlatformFont font, const char* text) {
+  const int32_t n = Length(text);
+  if (n == 0) return 0;
+  HDC dc = MeasureDc();
+  HGDIOBJ old = SelectObject(dc, Win32FontOf(font));
+  SIZE size = {0, 0};
+  GetTextExtentPoint32A(dc, text, n, &size);
+  SelectObject(dc, old);
+  return size.cx;
+}
+
+int32_t PlatformFontHeight(PlatformFont font) {
+  HDC dc = MeasureDc();
+  HGDIOBJ old = SelectObject(dc, Win32FontOf(font));
+  TEXTMETRICA metrics = {};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  return metrics.tmHeight;
+}
+
+void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const PlatformRect& rect,
+                      const PlatformRect& clip, PlatformFont font, const char* text,
+                      uint32_t colour, PlatformTextAlign align) {
+  const int32_t n = Length(text);
+  if (!pixels || width <= 0 || height <= 0 || n == 0) return;
+  // Only pixels inside rect, clip and the buffer may change.
+  const int32_t left = std::max({rect.left, clip.left, 0});
+  const int32_t top = std::max({rect.top, clip.top, 0});
+  const int32_t right = std::min({rect.right, clip.right, width});
+  const int32_t bottom = std::min({rect.bottom, clip.bottom, height});
+  if (left >= right || top >= bottom) return;
+  const int32_t w = right - left;
+  const int32_t h = bottom - top;
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!section || !bits) {
+    if (section) DeleteObject(section);
+    return;
+  }
+  auto* area = static_cast<uint32_t*>(bits);
+  for (int32_t y = 0; y < h; ++y) {
+    std::memcpy(area + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(top + y) * width + left,
+                static_cast<size_t>(w) * 4);
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldBitmap = SelectObject(dc, section);
+  HGDIOBJ oldFont = SelectObject(dc, Win32FontOf(font));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));
+  SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  SIZE size = {0, 0};
+  GetTextExtentPoint32A(dc, text, n, &size);
+  TEXTMETRICA metrics = {};
+  GetTextMetricsA(dc, &metrics);
+  int32_t x = rect.left;
+  if (align == kPlatformTextRight) x = rect.right - size.cx;
+  if (align == kPlatformTextCentre) x = rect.left + (rect.right - rect.left - size.cx) / 2;
+  const int32_t y = rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2;
+  TextOutA(dc, x - left, y - top, text, n);
+  GdiFlush();
+  for (int32_t y2 = 0; y2 < h; ++y2) {
+    uint32_t* out = pixels + static_cast<size_t>(top + y2) * width + left;
+    const uint32_t* in = area + static_cast<size_t>(y2) * w;
+    for (int32_t x2 = 0; x2 < w; ++x2) out[x2] = in[x2] & 0x00FFFFFFu;
+  }
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteDC(dc);
+  DeleteObject(section);
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The real-display leg: the staged salvind under Xvfb, with and without
+# openbox, driven by XTEST input and checked against screenshots of the X
+# server (tests/display, ctest label "display"). Uses the ci build. A failed
+# scenario keeps its screenshots under build/ci/tests/display/runs/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+packages=(xvfb openbox libx11-dev libxtst-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+scripts/setup.sh ci
+# The scenarios start their own X servers; nothing of the caller's display
+# or of the headless legs may leak into the client.
+unset DISPLAY QT_QPA_PLATFORM
+ctest --preset ci -L display --no-tests=error --timeout 120

@@ -1,0 +1,84 @@
+// A box a person has to answer stands above the information box, which is
+// kept on top of every other window, with and without a window manager.
+
+#include <thread>
+
+#include "tests/display/display_fixture.h"
+#include "tests/display/scripted_peer.h"
+
+namespace {
+
+class BoxStacking : public DisplayScenario, public ::testing::WithParamInterface<WindowManager> {};
+
+// "Connect" with nothing listening: the connection's failure box opens while
+// "Connecting ..." is still up; answering it ends the program.
+TEST_P(BoxStacking, TheConnectFailureBoxStandsAboveTheInformationBox) {
+  RefusingPort nobody;
+  ASSERT_NE(nobody.port(), 0);
+  StartX(GetParam());
+  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(nobody.port())}});
+  const XWindowId login = ReachLoginWindow();
+  ASSERT_NE(login, 0u);
+  TypeLogIn(login, "bob_1", "secret7");
+
+  const XWindowId box = Window("Orva");
+  ASSERT_NE(box, 0u);
+  const std::vector<XWindowId> infoBoxes = x_.WindowsTitled("Salvind");
+  ASSERT_EQ(infoBoxes.size(), 1u) << "the information box is up while the box is";
+  Shot("box-over-information-box");
+  EXPECT_GT(x_.StackingIndex(box), x_.StackingIndex(infoBoxes.front()))
+      << "the box stands below the information box";
+
+  ClickIn(box, 1, 1);
+  x_.PressKey("Return");
+  EXPECT_EQ(client_.WaitExit(10s), 1) << "signal " << client_.exitSignal();
+}
+
+// A server alert while "Requesting access ..." is up: the alert box (also
+// titled "Salvind") stands above the information box.
+TEST_P(BoxStacking, AServerAlertBoxStandsAboveTheInformationBox) {
+  ScriptedPeer peer;
+  ASSERT_NE(peer.port(), 0);
+  StartX(GetParam());
+  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(peer.port())}});
+  const XWindowId login = ReachLoginWindow();
+  ASSERT_NE(login, 0u);
+  TypeLogIn(login, "bob_1", "secret7");
+  ASSERT_FALSE(peer.WaitForBytes(12, 10s).empty()) << "no access request";
+  const XWindowId infoBox = Window("Salvind");
+  ASSERT_NE(infoBox, 0u);
+
+  // Header {type, padded length, length}, big-endian; the body is a 16-bit
+  // field and the text.
+  const std::string text = "The lobby closes in five minutes.";
+  const uint32_t length = static_cast<uint32_t>(2 + text.size() + 1);
+  const uint32_t padded = (length + 3) & ~3u;
+  std::vector<uint8_t> frame;
+  for (const uint32_t v : {0xFFFFFFFFu, padded, length}) {
+    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<uint8_t>(v >> shift));
+  }
+  frame.push_back(0);
+  frame.push_back(0);
+  frame.insert(frame.end(), text.begin(), text.end());
+  frame.resize(12 + padded, 0);
+  ASSERT_TRUE(peer.Send(frame));
+
+  XWindowId alertBox = 0;
+  const auto end = std::chrono::steady_clock::now() + 10s;
+  while (!alertBox && std::chrono::steady_clock::now() < end) {
+    for (const XWindowId w : x_.WindowsTitled("Salvind")) {
+      if (w != infoBox) alertBox = w;
+    }
+    if (!alertBox) std::this_thread::sleep_for(50ms);
+  }
+  ASSERT_NE(alertBox, 0u) << "no alert box";
+  Shot("alert-box-over-information-box");
+  EXPECT_GT(x_.StackingIndex(alertBox), x_.StackingIndex(infoBox)) << "the alert box stands below the information box";
+}
+
+INSTANTIATE_TEST_SUITE_P(Managers, BoxStacking, ::testing::Values(WindowManager::kOpenbox, WindowManager::kNone),
+                         [](const auto& info) {
+                           return std::string(info.param == WindowManager::kOpenbox ? "Openbox" : "NoManager");
+                         });
+
+}  // namespace

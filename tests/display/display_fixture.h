@@ -1,0 +1,65 @@
+#pragma once
+// One scenario on a real X server: a scratch folder with a copy of the staged
+// client tree, the X server with or without a window manager, the real
+// salvind started from the copy, pictures decoded by orva-inspect to compare
+// with real screenshots. Every wait is bounded. A failed scenario keeps its
+// folder (screenshots in shots/, logs beside them) and says where.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QRect>
+
+#include <chrono>
+#include <map>
+#include <string>
+
+#include "tests/display/child_process.h"
+#include "tests/display/x_server.h"
+
+using namespace std::chrono_literals;
+
+class DisplayScenario : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the X server; fails the test when it cannot.
+  void StartX(WindowManager manager);
+  // Starts salvind from the scratch copy with the environment overrides
+  // (SALVIND_SERVER_HOST, SALVIND_SERVER_PORT...).
+  void StartClient(const std::map<std::string, std::string>& environment = {});
+
+  // A data file of the scratch tree (relative to its folder, like
+  // "data/Salvind/start.oim") decoded by orva-inspect; item for resource
+  // files, -1 for image files. Null when it cannot be decoded.
+  QImage Decoded(const std::string& dataFile, int item = -1);
+
+  // Waits until the window's drawing area shows picture pixel for pixel.
+  // Empty on success, else what differed (and the screenshot is kept).
+  std::string WaitForPicture(XWindowId window, const QImage& picture, std::chrono::milliseconds timeout);
+  // Saves a screenshot as shots/NN-label.png; returns it.
+  QImage Shot(const std::string& label);
+
+  // The window titled title within timeout, else a failed test and 0.
+  XWindowId Window(const std::string& title, std::chrono::milliseconds timeout = 10s);
+  // A click at (x, y) of the window's drawing area.
+  void ClickIn(XWindowId window, int x, int y);
+
+  // The way in, by real input (way_in.cpp): clicks the splash away, clicks
+  // the gate, accepts the disclaimer of a first start; the login window then,
+  // or 0 with a failed test.
+  XWindowId ReachLoginWindow();
+  // Types user, Tab, password into the login window and presses Enter.
+  void TypeLogIn(XWindowId login, const std::string& user, const std::string& password);
+
+  XServer x_;
+  ChildProcess client_;
+  std::string runDir_;    // the scratch folder
+  std::string stageDir_;  // the client's tree inside it
+  int shots_ = 0;
+};
+
+// Where a scenario's picture for the docs goes, when the person running the
+// leg asked for one (SALVIND_SCREENSHOT_DIR); empty otherwise.
+std::string DocsScreenshotPath(const std::string& name);

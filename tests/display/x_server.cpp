@@ -1,0 +1,312 @@
+#include "tests/display/x_server.h"
+
+#include <X11/Xlib.h>
+// After Xlib.h, which it needs.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kPoll = std::chrono::milliseconds(25);
+
+// The number Xvfb writes to -displayfd once it accepts connections.
+std::string ReadDisplayNumber(int fd, std::chrono::milliseconds timeout) {
+  std::string text;
+  const auto end = Clock::now() + timeout;
+  while (Clock::now() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    char buffer[32];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+    if (text.find('\n') != std::string::npos) return text.substr(0, text.find('\n'));
+  }
+  return {};
+}
+
+// Windows come and go while a test walks the tree: a request about one that
+// just went is no failure of the test.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+XServer::~XServer() { Stop(); }
+
+void XServer::Stop() {
+  if (x_) XCloseDisplay(x_);
+  x_ = nullptr;
+  manager_.Stop();
+  xvfb_.Stop();
+}
+
+std::string XServer::Start(WindowManager manager, const std::string& logDirectory) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return "no pipe";
+  fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
+  const bool started =
+      xvfb_.Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24",
+                   "-nolisten", "tcp", "-noreset"},
+                  EnvironmentWith({}), {}, logDirectory + "/xvfb.log");
+  close(pipeFds[1]);
+  const std::string number = started ? ReadDisplayNumber(pipeFds[0], std::chrono::seconds(10)) : "";
+  close(pipeFds[0]);
+  if (number.empty()) return "Xvfb did not start (log: " + logDirectory + "/xvfb.log)";
+  display_ = ":" + number;
+  XSetErrorHandler(&IgnoreXError);
+  x_ = XOpenDisplay(display_.c_str());
+  if (!x_) return "cannot open display " + display_;
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(x_, &event, &error, &major, &minor)) return "no XTEST on " + display_;
+
+  if (manager == WindowManager::kOpenbox) {
+    if (!manager_.Start({"/usr/bin/openbox", "--sm-disable"}, EnvironmentWith({{"DISPLAY", display_}}), {},
+                        logDirectory + "/openbox.log")) {
+      return "openbox did not start";
+    }
+    // The window manager announces itself on the root window.
+    const Atom check = XInternAtom(x_, "_NET_SUPPORTING_WM_CHECK", False);
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    for (;;) {
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      const bool found = XGetWindowProperty(x_, DefaultRootWindow(x_), check, 0, 1, False, XA_WINDOW, &type,
+                                            &format, &items, &after, &data) == Success &&
+                         items == 1;
+      if (data) XFree(data);
+      if (found) break;
+      if (Clock::now() >= end) return "openbox did not take the screen (log: " + logDirectory + "/openbox.log)";
+      std::this_thread::sleep_for(kPoll);
+    }
+  }
+  return {};
+}
+
+std::string XServer::WindowTitle(XWindowId window) {
+  const Atom netName = XInternAtom(x_, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(x_, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(x_, window, netName, 0, 256, False, utf8, &type, &format, &items, &after, &data) ==
+          Success &&
+      data && format == 8) {
+    title.assign(reinterpret_cast<const char*>(data), items);
+  }
+  if (data) XFree(data);
+  if (!title.empty()) return title;
+  char* name = nullptr;
+  if (XFetchName(x_, window, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+void XServer::CollectWindows(XWindowId under, const std::string& title, std::vector<XWindowId>* found) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return;
+  // Topmost first, as a person sees them.
+  for (unsigned i = count; i-- > 0;) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(x_, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+    if (WindowTitle(children[i]) == title) {
+      found->push_back(children[i]);
+    } else {
+      CollectWindows(children[i], title, found);
+    }
+  }
+  if (children) XFree(children);
+}
+
+std::vector<XWindowId> XServer::WindowsTitled(const std::string& title) {
+  XSync(x_, False);
+  std::vector<XWindowId> found;
+  CollectWindows(DefaultRootWindow(x_), title, &found);
+  return found;
+}
+
+bool XServer::HasWindow(const std::string& title) { return !WindowsTitled(title).empty(); }
+
+XWindowId XServer::WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  for (;;) {
+    const std::vector<XWindowId> found = WindowsTitled(title);
+    if (!found.empty()) return found.front();
+    if (Clock::now() >= end) return 0;
+    std::this_thread::sleep_for(kPoll);
+  }
+}
+
+bool XServer::WaitUntilGone(const std::string& title, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  while (HasWindow(title)) {
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(kPoll);
+  }
+  return true;
+}
+
+QRect XServer::Area(XWindowId window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(x_, window, &attributes)) return {};
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(x_, window, DefaultRootWindow(x_), 0, 0, &x, &y, &child);
+  return QRect(x, y, attributes.width, attributes.height);
+}
+
+namespace {
+// The ancestor that is a child of the root: the frame under a window manager.
+Window TopLevelOf(Display* x, Window window) {
+  for (;;) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(x, window, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    if (parent == root || parent == 0) return window;
+    window = parent;
+  }
+}
+}  // namespace
+
+QRect XServer::FramedArea(XWindowId window) {
+  const Window top = TopLevelOf(x_, window);
+  XWindowAttributes attributes;
+  if (!top || !XGetWindowAttributes(x_, top, &attributes)) return {};
+  return QRect(attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+               attributes.height + 2 * attributes.border_width);
+}
+
+int XServer::StackingIndex(XWindowId window) {
+  XSync(x_, False);
+  const Window top = TopLevelOf(x_, window);
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!top || !XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count)) return -1;
+  int index = -1;
+  for (unsigned i = 0; i < count; ++i) {
+    if (children[i] == top) index = static_cast<int>(i);
+  }
+  if (children) XFree(children);
+  return index;
+}
+
+std::vector<std::string> XServer::AllowedActions(XWindowId window) {
+  std::vector<std::string> names;
+  const Atom allowed = XInternAtom(x_, "_NET_WM_ALLOWED_ACTIONS", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x_, window, allowed, 0, 64, False, XA_ATOM, &type, &format, &items, &after, &data) ==
+          Success &&
+      data && format == 32) {
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; i < items; ++i) {
+      if (char* name = XGetAtomName(x_, atoms[i])) {
+        names.emplace_back(name);
+        XFree(name);
+      }
+    }
+  }
+  if (data) XFree(data);
+  return names;
+}
+
+QImage XServer::Screenshot() {
+  if (!x_) return {};
+  XSync(x_, False);
+  const Window root = DefaultRootWindow(x_);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(x_, root, &attributes);
+  XImage* shot = XGetImage(x_, root, 0, 0, static_cast<unsigned>(attributes.width),
+                           static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!shot) return {};
+  QImage image(shot->width, shot->height, QImage::Format_RGB32);
+  for (int y = 0; y < shot->height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    for (int x = 0; x < shot->width; ++x) {
+      const unsigned long p = XGetPixel(shot, x, y);
+      row[x] = 0xFF000000u | static_cast<uint32_t>(p & 0xFFFFFFu);
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
+void XServer::Click(int x, int y) {
+  XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
+  XSync(x_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  XTestFakeButtonEvent(x_, 1, True, CurrentTime);
+  XSync(x_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  XTestFakeButtonEvent(x_, 1, False, CurrentTime);
+  XSync(x_, False);
+}
+
+void XServer::KeyStroke(unsigned keysym) {
+  const KeyCode code = XKeysymToKeycode(x_, keysym);
+  if (code == 0) return;
+  // Shifted when the key's unshifted symbol is another one (capitals, "!").
+  const bool shift = XkbKeycodeToKeysym(x_, code, 0, 0) != keysym;
+  const KeyCode shiftCode = XKeysymToKeycode(x_, XK_Shift_L);
+  if (shift) XTestFakeKeyEvent(x_, shiftCode, True, CurrentTime);
+  XTestFakeKeyEvent(x_, code, True, CurrentTime);
+  XTestFakeKeyEvent(x_, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(x_, shiftCode, False, CurrentTime);
+  XSync(x_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(15));
+}
+
+void XServer::Type(const std::string& text) {
+  // Printable ASCII keysyms are the characters' own codes.
+  for (const char c : text) KeyStroke(static_cast<unsigned char>(c));
+}
+
+void XServer::PressKey(const std::string& keyName) {
+  const KeySym keysym = XStringToKeysym(keyName.c_str());
+  if (keysym != NoSymbol) KeyStroke(static_cast<unsigned>(keysym));
+}
+
+void XServer::SendDeleteWindow(XWindowId window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x_, window, False, NoEventMask, &event);
+  XSync(x_, False);
+}
+
+void XServer::RequestClose(XWindowId window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(x_, "_NET_CLOSE_WINDOW", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = CurrentTime;
+  event.xclient.data.l[1] = 2;  // a request from a pager or a person's tool
+  XSendEvent(x_, DefaultRootWindow(x_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XSync(x_, False);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// A private X server for one test: Xvfb on a display number it picks itself
+// (others may run theirs at the same time), optionally with openbox, and an
+// Xlib connection to look at it and drive it with XTEST input.
+
+#include <QImage>
+#include <QRect>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/display/child_process.h"
+
+using XWindowId = unsigned long;
+
+enum class WindowManager { kNone, kOpenbox };
+
+class XServer {
+ public:
+  XServer() = default;
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  // Starts Xvfb (1024 x 768, 24 bits) and the window manager, waits for both
+  // (bounded); logs go to logDirectory. An empty result is success, else
+  // what failed.
+  std::string Start(WindowManager manager, const std::string& logDirectory);
+  // ":N", for DISPLAY.
+  const std::string& display() const { return display_; }
+
+  // A viewable window titled exactly title (WM_NAME or _NET_WM_NAME), 0 when
+  // none appears within timeout.
+  XWindowId WaitForWindow(const std::string& title, std::chrono::milliseconds timeout);
+  // Every viewable window titled title, topmost first.
+  std::vector<XWindowId> WindowsTitled(const std::string& title);
+  bool HasWindow(const std::string& title);
+  // True once no viewable window has the title, false after timeout.
+  bool WaitUntilGone(const std::string& title, std::chrono::milliseconds timeout);
+  // The window's drawing area on the screen.
+  QRect Area(XWindowId window);
+  // The window with everything the window manager put around it.
+  QRect FramedArea(XWindowId window);
+  // Index of the window's top-level ancestor in the root's stacking order
+  // (bottom first); -1 when it is gone.
+  int StackingIndex(XWindowId window);
+  // Actions the window manager allows (_NET_WM_ALLOWED_ACTIONS), atom names.
+  std::vector<std::string> AllowedActions(XWindowId window);
+
+  // The whole screen as the X server has it.
+  QImage Screenshot();
+
+  // Real input through XTEST: a left click at screen coordinates, a text of
+  // printable ASCII, and keys by their X names ("Return", "Tab", "Escape").
+  void Click(int x, int y);
+  void Type(const std::string& text);
+  void PressKey(const std::string& keyName);
+  // Asks the window manager to close the window, as its close button does.
+  void RequestClose(XWindowId window);
+  // What a window manager sends a window to close it, sent without one.
+  void SendDeleteWindow(XWindowId window);
+
+ private:
+  void Stop();
+  void KeyStroke(unsigned keysym);
+  std::string WindowTitle(XWindowId window);
+  void CollectWindows(XWindowId under, const std::string& title, std::vector<XWindowId>* found);
+
+  ChildProcess xvfb_;
+  ChildProcess manager_;
+  std::string display_;
+  struct _XDisplay* x_ = nullptr;
+};
