@@ -146,8 +146,8 @@ void ClientConnection::OnTimer() {
 
 void ClientConnection::Send(uint32_t type, std::span<const uint8_t> body) {
   if (state_ == State::kClosing || state_ == State::kClosed) return;
-  if (pending_.size() + inFlight_.size() > server_.Config().maxQueuedBytes) {
-    Close("send queue above " + std::to_string(server_.Config().maxQueuedBytes) + " bytes");
+  if (pending_.size() + inFlight_.size() > server_.QueueCap()) {
+    Close("send queue above " + std::to_string(server_.QueueCap()) + " bytes");
     return;
   }
   if (!FrameAppend(&pending_, type, body)) return;

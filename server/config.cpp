@@ -151,7 +151,9 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
   toml::parse_result parsed = toml::parse_file(path);
   if (!parsed) {
     const auto& e = parsed.error();
-    *error = path + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
+    // Line 0: the file itself could not be read.
+    const auto line = e.source().begin.line;
+    *error = (line ? "line " + std::to_string(line) + ": " : std::string()) + std::string(e.description());
     return false;
   }
   const toml::table& root = parsed.table();

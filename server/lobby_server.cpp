@@ -62,6 +62,8 @@ bool LobbyServer::Start(std::string* error) {
     }
     rooms_.push_back(std::move(room));
   }
+  queueCap_ = config_.maxQueuedBytes;
+  for (const RoomRuntime& room : rooms_) queueCap_ += room.set.size() + 64;
   if (mkdir(config_.dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
     *error = "server.data_dir: " + config_.dataDir + ": " + std::strerror(errno);
     return false;

@@ -41,6 +41,10 @@ class LobbyServer {
   // The port listened on (the chosen one when the configuration said 0).
   uint16_t Port() const { return port_; }
   const ServerConfig& Config() const { return config_; }
+  // The unsent bytes a connection may hold: the configured cap plus every
+  // building set, since a client without its game image files asks for all
+  // of them at once.
+  size_t QueueCap() const { return queueCap_; }
 
   // From the connections.
   void OnMessage(const std::shared_ptr<ClientConnection>& connection, uint32_t type, const uint8_t* body,
@@ -80,6 +84,7 @@ class LobbyServer {
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;
   uint16_t port_ = 0;
+  size_t queueCap_ = 0;
   bool stopped_ = false;
 
   std::string welcome_;

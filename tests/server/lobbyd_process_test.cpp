@@ -114,7 +114,7 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
     const char* expected;
   };
   const Case cases[] = {
-      {"not TOML", "[server\n", "lobby.toml:1:"},
+      {"not TOML", "[server\n", "lobby.toml: line 1: "},
       {"no data_dir", "[server]\nlisten = \"127.0.0.1:0\"\n", "server.data_dir: missing"},
       {"bad listen", ConfigText("").replace(ConfigText("").find("127.0.0.1:0"), 11, "localhost:x"), "server.listen:"},
       {"negative players", ConfigText("max_players = -1"), "server.max_players: must be between 0 and"},
