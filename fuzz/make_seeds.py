@@ -111,6 +111,31 @@ def messages_seeds():
     return seeds
 
 
+def access_request_as(user, password, new_user=0):
+    body = be32(0x70726C72, 1) + text_field(user, 32) + text_field(password, 32) + be16(3, 2, new_user)
+    if not new_user:
+        return body + b"\0\0"
+    return body + text_field("A Player", 128) + text_field("player@orva.example", 128) + b"likes chess\0\0"
+
+
+def server_request_seeds():
+    """What clients send: the fuzz target's server knows "player" with "secret"."""
+    login = frame(16, access_request_as("player", "secret"))
+    after = (frame(18, b"") + frame(67, be32(1)) + frame(67, be32(9)) + frame(0x87654321, b"")
+             + frame(97, be32(0, 0)) + frame(67, b"\0"))
+    return {
+        "login-then-requests": login + after,
+        "login-only": login,
+        "wrong-password": frame(16, access_request_as("player", "guess")),
+        "unknown-user": frame(16, access_request_as("nobody", "secret")),
+        "register": frame(16, access_request_as("newcomer", "pass1234", 1)) + frame(18, b""),
+        "register-taken": frame(16, access_request_as("Player", "pass1234", 1)),
+        "request-before-admission": frame(67, be32(1)) + login,
+        "broken-frame": be32(16, 80, 81) + b"\0" * 80,
+        "oversized": be32(16, 0x10000, 0x10000),
+    }
+
+
 def resource_entries(data):
     if len(data) < 16 or data[4:8] != b"FORS":
         return []
@@ -307,6 +332,7 @@ def main():
     write("fuzz_disclaimer", disclaimer_seeds(stage))
     write("fuzz_building_set", building_seeds(stage))
     write("fuzz_game_image_file", game_image_seeds(stage))
+    write("fuzz_server_request", server_request_seeds())
 
 
 if __name__ == "__main__":

@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/memory.h"
 #include "core/text.h"
 #include "fuzz/support/building_check.h"
+#include "lobby/room.h"
 #include "fuzz/support/fuzz_check.h"
 #include "protocol/messages.h"
 
@@ -38,6 +40,22 @@ void ReadText(const MessageField& f, const uint8_t* body, uint32_t length, bool 
   CheckCrLf(shown.get());
 }
 
+// A room made from a RoomInfo in host order: its texts end inside their
+// fields, and an image file name taken as plain cannot leave the data folder.
+void MakeRoom(const uint8_t* body, uint32_t length) {
+  Room* room = RoomNewFromInfo(body, length);
+  FUZZ_CHECK(room);
+  FUZZ_CHECK(std::memchr(room->name, 0, sizeof room->name) != nullptr);
+  FUZZ_CHECK(std::memchr(room->imageFile, 0, sizeof room->imageFile) != nullptr);
+  if (RoomImageFileNameIsPlain(room->imageFile)) {
+    const std::string_view name(room->imageFile);
+    FUZZ_CHECK(!name.empty() && name.size() < sizeof room->imageFile);
+    FUZZ_CHECK(name.find_first_of("/\\:") == std::string_view::npos);
+    FUZZ_CHECK(name.find("..") == std::string_view::npos);
+  }
+  RoomFree(room->id, room);
+}
+
 // The texts the client shows in a box or a text control.
 bool Displayed(uint32_t type) {
   return type == kMessageWelcomeText || type == kMessageDisclaimer || type == kMessageServerAlert;
@@ -65,6 +83,7 @@ void ReadLikeClient(uint32_t type, uint8_t* body, uint32_t length) {
       (void)value;
     }
   }
+  if (type == kMessageRoomInfo) MakeRoom(body, length);
   // The building image set behind the room id stays in wire order; the room
   // converts and builds it.
   if (type == kMessageGameImage) BuildLikeRoom({body + 4, length - 4});

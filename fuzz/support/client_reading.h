@@ -1,8 +1,8 @@
 #pragma once
 // What the client's message handling does with a received body before it
 // acts on it: the length check, the conversion to host order and the reads
-// of every field of the layout, texts included, and a GameImage's building
-// image set built as the room builds it. The properties every body
+// of every field of the layout, texts included, a RoomInfo made into a room,
+// and a GameImage's building image set built as the room builds it. The properties every body
 // must keep are checked on the way (see FUZZ_CHECK).
 
 #include <cstdint>

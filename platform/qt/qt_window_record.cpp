@@ -132,6 +132,17 @@ bool PlatformWindowRecord::EndReport() {
   return !doomed_;
 }
 
+QtRecordHold::QtRecordHold(PlatformWindowRecord* record)
+    : record_(QtWindowIsLive(record) ? record : nullptr) {
+  if (record_) record_->BeginReport();
+}
+
+QtRecordHold::~QtRecordHold() {
+  if (record_) record_->EndReport();
+}
+
+bool QtRecordHold::Alive() const { return record_ && !record_->doomed_; }
+
 void PlatformWindowRecord::Place(const QRect& outerRect) {
   outer = outerRect;
   PlatformWindowMetrics m;
