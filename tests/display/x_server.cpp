@@ -288,6 +288,11 @@ void XServer::Click(int x, int y) {
   XSync(x_, False);
 }
 
+void XServer::MovePointer(int x, int y) {
+  XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
+  XSync(x_, False);
+}
+
 void XServer::KeyStroke(unsigned keysym) {
   const KeyCode code = XKeysymToKeycode(x_, keysym);
   if (code == 0) return;

@@ -61,6 +61,8 @@ class XServer {
   // Real input through XTEST: a left click at screen coordinates, a text of
   // printable ASCII, and keys by their X names ("Return", "Tab", "Escape").
   void Click(int x, int y);
+  // Moves the pointer to screen coordinates, no button.
+  void MovePointer(int x, int y);
   void Type(const std::string& text);
   void PressKey(const std::string& keyName);
   // Asks the window manager to close the window, as its close button does.

@@ -1,0 +1,177 @@
+// The lobby as the X server shows it: after the grant the gate window
+// becomes "Salvind" with the map and the six buildings the scripted server
+// announces, the welcome window shows its text, resting the pointer on a
+// building shows its status window, and a double click on an open building
+// ends in the launch of its game.
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "protocol/frame.h"
+#include "protocol/messages.h"
+#include "tests/display/display_fixture.h"
+#include "tests/display/scripted_peer.h"
+
+namespace {
+
+struct DemoRoom {
+  const char* game;
+  uint32_t players;
+  uint16_t state;
+  int hoverX, hoverY;  // a point of the building, in map coordinates
+};
+
+// Rooms of the demo lobby, by their building plots.
+const DemoRoom kRooms[] = {
+    {"chess", 5, 1, 106, 95},  {"cards", 1, 1, 94, 276},      {"dice", 0, 1, 184, 284},
+    {"go", 2, 2, 515, 99},     {"backgammon", 3, 1, 461, 280}, {"puzzles", 0, 0, 320, 92},
+};
+
+void Put(std::vector<uint8_t>* b, uint32_t v, int bytes) {
+  for (int s = (bytes - 1) * 8; s >= 0; s -= 8) b->push_back(static_cast<uint8_t>(v >> s));
+}
+
+std::vector<uint8_t> Framed(uint32_t type, const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> f;
+  Put(&f, type, 4);
+  Put(&f, FramePadded(static_cast<uint32_t>(body.size())), 4);
+  Put(&f, static_cast<uint32_t>(body.size()), 4);
+  f.insert(f.end(), body.begin(), body.end());
+  f.resize(kFrameHeaderSize + FramePadded(static_cast<uint32_t>(body.size())), 0);
+  return f;
+}
+
+std::vector<uint8_t> Text(const std::string& text, size_t field) {
+  std::vector<uint8_t> b(field, 0);
+  std::copy(text.begin(), text.begin() + static_cast<long>(std::min(text.size(), field - 1)), b.begin());
+  return b;
+}
+
+std::vector<uint8_t> ServerSet(const std::string& game) {
+  std::ifstream in(std::string(SALVIND_STAGE_DIR) + "/server/sets/" + game + ".set", std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The share of pixels of rect in shot that are white.
+double WhiteShare(const QImage& shot, const QRect& rect) {
+  int white = 0;
+  int all = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      ++all;
+      white += (shot.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+    }
+  }
+  return all ? double(white) / all : 0;
+}
+
+TEST_F(DisplayScenario, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow) {
+  const QImage map = Decoded("data/Salvind/salvind.oim");
+  ASSERT_FALSE(map.isNull());
+  ScriptedPeer peer;
+  ASSERT_NE(peer.port(), 0);
+  StartX(WindowManager::kOpenbox);
+  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(peer.port())}});
+  const XWindowId login = ReachLoginWindow();
+  ASSERT_NE(login, 0u);
+  TypeLogIn(login, "guest", "secret7");
+  ASSERT_EQ(peer.WaitForBytes(92, 10s).size(), 92u);
+
+  std::vector<uint8_t> grant;
+  Put(&grant, 0, 4);
+  Put(&grant, 0x00010100, 4);
+  Put(&grant, 0, 4);
+  ASSERT_TRUE(peer.Send(Framed(kMessageAccessGranted, grant)));
+  // The information box is titled "Salvind" too: the lobby is the one of
+  // the map's size.
+  XWindowId lobby = 0;
+  for (int i = 0; i < 100 && !lobby; ++i) {
+    for (const XWindowId w : x_.WindowsTitled("Salvind")) {
+      if (x_.Area(w).size() == map.size()) lobby = w;
+    }
+    if (!lobby) std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_NE(lobby, 0u) << "the gate window becomes the map-sized lobby";
+
+  uint32_t id = 1;
+  for (const DemoRoom& room : kRooms) {
+    std::vector<uint8_t> info;
+    Put(&info, id, 4);
+    Put(&info, 258, 4);
+    Put(&info, 80, 2);
+    Put(&info, 0, 2);
+    const std::vector<uint8_t> name = Text(room.game, 32);
+    const std::vector<uint8_t> file = Text(std::string(room.game) + ".ogi", 16);
+    info.insert(info.end(), name.begin(), name.end());
+    info.insert(info.end(), file.begin(), file.end());
+    Put(&info, 1, 4);
+    std::vector<uint8_t> image;
+    Put(&image, id, 4);
+    const std::vector<uint8_t> set = ServerSet(room.game);
+    ASSERT_FALSE(set.empty()) << room.game;
+    image.insert(image.end(), set.begin(), set.end());
+    std::vector<uint8_t> status;
+    Put(&status, id, 4);
+    Put(&status, room.players, 4);
+    Put(&status, room.state, 2);
+    ASSERT_TRUE(peer.Send(Framed(kMessageRoomInfo, info)));
+    ASSERT_TRUE(peer.Send(Framed(kMessageGameImage, image)));
+    ASSERT_TRUE(peer.Send(Framed(kMessageRoomStatus, status)));
+    ++id;
+  }
+  std::vector<uint8_t> welcome;
+  Put(&welcome, 0, 4);
+  const std::string text = "Welcome to Orva!\nSix rooms are open tonight.\nDouble-click a building to play.";
+  welcome.insert(welcome.end(), text.begin(), text.end());
+  welcome.push_back(0);
+  ASSERT_TRUE(peer.Send(Framed(kMessageWelcomeText, welcome)));
+  ASSERT_NE(Window("Welcome"), 0u);
+
+  // Give the animations and the requests time, then look at the map: away
+  // from the buildings and the icon it is the picture itself.
+  std::this_thread::sleep_for(1500ms);
+  const QRect area = x_.Area(lobby);
+  QImage shot = Shot("lobby");
+  int same = 0;
+  for (const QPoint p : {QPoint(5, 395), QPoint(630, 5), QPoint(320, 200), QPoint(630, 390)}) {
+    same += (shot.pixel(area.topLeft() + p) & 0xFFFFFF) == (map.pixel(p) & 0xFFFFFF);
+  }
+  EXPECT_EQ(same, 4) << "the map shows between the buildings";
+  int drawn = 0;
+  for (const DemoRoom& room : kRooms) {
+    const QPoint p(room.hoverX, room.hoverY);
+    drawn += (shot.pixel(area.topLeft() + p) & 0xFFFFFF) != (map.pixel(p) & 0xFFFFFF);
+  }
+  EXPECT_GE(drawn, 5) << "buildings stand on their plots";
+  const std::vector<uint8_t>& sent = peer.WaitForBytes(92 + 6 * 16, 5s);
+  EXPECT_EQ(sent.size(), 92u + 6 * 16) << "one GameImageRequest per room";
+
+  // A click on bare map makes the lobby the active window; then the pointer
+  // rests on the chess hall and its status window comes.
+  ClickIn(lobby, 630, 390);
+  const DemoRoom& chess = kRooms[0];
+  x_.MovePointer(area.left() + chess.hoverX, area.top() + chess.hoverY);
+  std::this_thread::sleep_for(200ms);
+  x_.MovePointer(area.left() + chess.hoverX + 1, area.top() + chess.hoverY);
+  const QRect status(area.left() + chess.hoverX + 3, area.top() + chess.hoverY + 2, 50, 28);
+  double share = 0;
+  for (int i = 0; i < 30 && share < 0.6; ++i) {
+    std::this_thread::sleep_for(100ms);
+    share = WhiteShare(x_.Screenshot(), status);
+  }
+  EXPECT_GE(share, 0.6) << "the status window next to the pointer";
+  shot = Shot("status");
+  const std::string docs = DocsScreenshotPath("lobby_x11.png");
+  if (!docs.empty()) {
+    const QRect whole = x_.FramedArea(lobby).united(QRect(0, 0, 310, 430));
+    shot.copy(whole).save(QString::fromStdString(docs), "PNG");
+  }
+
+  // The lobby's close box ends the run.
+  x_.RequestClose(lobby);
+  EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
+}
+
+}  // namespace
