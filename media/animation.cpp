@@ -22,7 +22,8 @@ uint64_t BlockPixels(std::span<const uint8_t> definition, uint32_t offset) {
   ImageBlockHeader h{};
   if (!ImageBlockHeaderRead(definition.subspan(offset), &h)) return 0;
   const uint64_t picture = h.pictureOffset ? AlignRow(h.rowBytes) * h.height : 0;
-  const uint64_t mask = h.maskOffset ? AlignRow(h.maskRowBytes) * 8 * h.height / 32 : 0;
+  // A mask costs its bytes, counted in 4-byte pixels.
+  const uint64_t mask = h.maskOffset ? AlignRow(h.maskRowBytes) * h.height / 4 : 0;
   return picture + mask;
 }
 
