@@ -12,6 +12,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <QPlainTextEdit>
@@ -93,6 +94,32 @@ class MarkedPushButton : public QPushButton {
   }
 };
 
+// A multi-line box shows whole lines: the text area is cut to the lines that
+// fit, and the rest of the box below it stays blank, so the last visible
+// line is never cut in half.
+class WholeLinesTextEdit : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+
+  void FitWholeLines() {
+    const int lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
+    const int margins = 2 * static_cast<int>(document()->documentMargin());
+    const int room = std::max(0, contentsRect().height() - margins);
+    const int spare = room > lineHeight ? room % lineHeight : 0;
+    if (viewportMargins().bottom() != spare) setViewportMargins(0, 0, 0, spare);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QPlainTextEdit::resizeEvent(event);
+    FitWholeLines();
+  }
+  void changeEvent(QEvent* event) override {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) FitWholeLines();
+  }
+};
+
 bool FitsCharacterSet(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
@@ -158,7 +185,7 @@ void PlatformControlRecord::Adopt(QWidget* control) {
 
 void PlatformControlRecord::MakeEdit(uint32_t flags) {
   if (flags & kPlatformEditMultiLine) {
-    multi = new QPlainTextEdit(this);
+    multi = new WholeLinesTextEdit(this);
     multi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     multi->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     multi->setVerticalScrollBarPolicy((flags & kPlatformEditVScroll) ? Qt::ScrollBarAlwaysOn

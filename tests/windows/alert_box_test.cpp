@@ -26,6 +26,8 @@
 namespace {
 
 constexpr Pixel kWhite = 0xFFFFFF;
+// A caller's size whose text area is no whole number of lines high.
+constexpr Rect kTallerBox{0, 0, 300, 217};
 
 // The newest window, which AlertBoxShow made last.
 Window* Newest() {
@@ -235,6 +237,27 @@ TEST_F(AlertBoxTest, OkTwiceOrOkAndACloseRequestCloseTheBoxOnce) {
     HarnessAdvance(3);
     EXPECT_EQ(Newest(), nullptr);
     EXPECT_EQ(EventQueuedCount(), 0);
+  }
+}
+
+// A text longer than the box: the text area ends below a whole line, so the
+// strip along its bottom edge holds no ink of a line cut in half.
+TEST_F(AlertBoxTest, AnOverflowingTextShowsWholeLines) {
+  std::string text;
+  for (int i = 1; i <= 60; ++i) text += "Maintenance notice line " + std::to_string(i) + "\r\n";
+  for (const Rect* rect : {static_cast<const Rect*>(nullptr), &kTallerBox}) {
+    Window* w = Open(text.c_str(), rect);
+    ASSERT_NE(w, nullptr);
+    HarnessFlush();
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint32_t> shown = HarnessGrab(w, &width, &height);
+    const Rect box = ChildRect(w, TextBoxOf(w));
+    // Clear of the scroll bar on the right.
+    const Rect bottomEdge{box.left, static_cast<int16_t>(box.bottom - 3), static_cast<int16_t>(box.right - 24),
+                          box.bottom};
+    EXPECT_EQ(NonWhite(shown, width, bottomEdge), 0);
+    PlatformTestRequestClose(w->handle);
   }
 }
 
