@@ -3,10 +3,13 @@
 // room by its state, and building a room's graphics from its set.
 
 #include <cstdint>
+#include <span>
 
 #include "core/rect.h"
 #include "toolkit/draw.h"
 
+struct Animation;
+struct Offscreen;
 struct Room;
 
 // The first room, in announcement order, whose idle animation has an opaque
@@ -17,12 +20,23 @@ Room* RoomAtPoint(Point point);
 // (started if it is not running; nothing while entering), else the closed
 // picture into the drawing section the caller has open on the lobby window.
 void RoomDraw(Room* room);
-// The double click's half for buildings: the room at point, if it has an
-// enter animation, stops idling and plays it; its end launches the game.
-void RoomEnterAt(Point point);
 // RoomDraw inside a section of its own on the lobby window, clipped to the
 // room's rectangle.
 void RoomRedraw(Room* room);
+// The double click's half for buildings: the room at point, if it has an
+// enter animation, stops idling and plays it; its end launches the game.
+void RoomEnterAt(Point point);
+
+// Replaces the room's rectangle, animations and closed picture by those of
+// set, which is in file order and is converted in place. A set that is
+// malformed (a record outside it, overlapping records, a bad definition) or
+// whose rectangle is empty or leaves the map builds nothing: the room keeps
+// no graphics and false is returned. A part that cannot be made says so
+// with the system-failure alert and is left out. Draws nothing.
+bool RoomSetImageSet(Room* room, std::span<uint8_t> set);
+
 // Paints the lobby map into target over the whole map rectangle; the
-// caller's clipping limits it. The background of every building animation.
+// caller's clipping limits it.
 void LobbyDrawBackground(DrawTarget target);
+// The background callback of every building animation.
+void RoomAnimationBackground(Animation* animation, Offscreen* surface, const Rect* rect, UserData room);

@@ -83,7 +83,7 @@ ErrorCode MakeControls() {
 
 void Connect() {
   if (EditBoxGetTextLength(g_login.userName) < 1) {
-    EditBoxSetSelection(g_login.userName, 0, kSelectAll);
+    SelectLoginUserName();
     Beep();
     return;
   }
@@ -163,12 +163,17 @@ void CloseLoginWindow() {
   WindowDelete(window);
 }
 
+// The selected field takes the keys too, so what is typed next replaces it.
 void SelectLoginUserName() {
-  if (g_login.userName) EditBoxSetSelection(g_login.userName, 0, kSelectAll);
+  if (!g_login.userName) return;
+  EditBoxSetSelection(g_login.userName, 0, kSelectAll);
+  EditBoxSetFocus(g_login.userName);
 }
 
 void SelectLoginPassword() {
-  if (g_login.password) EditBoxSetSelection(g_login.password, 0, kSelectAll);
+  if (!g_login.password) return;
+  EditBoxSetSelection(g_login.password, 0, kSelectAll);
+  EditBoxSetFocus(g_login.password);
 }
 
 uint16_t LoginEventProc(void*, Event* event) {

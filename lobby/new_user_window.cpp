@@ -135,7 +135,12 @@ void Confirm() {
     }
     if (check.clear == NewUserClear::kBothPasswords) ClearPassword(g_newUser.reEnter, g_newUser.reEnteredPassword);
     Alert(check.message, g_newUser.window);
-    if (EditBox* field = FieldOf(check.select)) EditBoxSetSelection(field, 0, kSelectAll);
+    // The field to retype takes the keys as well as the selection, or the
+    // next keys would go on into whichever field had them.
+    if (EditBox* field = FieldOf(check.select)) {
+      EditBoxSetSelection(field, 0, kSelectAll);
+      EditBoxSetFocus(field);
+    }
     return;
   }
   NewUserStore(&g_loginDetails, entries);
@@ -204,7 +209,9 @@ void CloseNewUserWindow() {
 }
 
 void SelectNewUserName() {
-  if (g_newUser.userName) EditBoxSetSelection(g_newUser.userName, 0, kSelectAll);
+  if (!g_newUser.userName) return;
+  EditBoxSetSelection(g_newUser.userName, 0, kSelectAll);
+  EditBoxSetFocus(g_newUser.userName);
 }
 
 uint16_t NewUserEventProc(void*, Event* event) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/memory.h"
+#include "media/animation.h"
 #include "media/image.h"
 #include "protocol/messages.h"
 
@@ -68,6 +69,8 @@ Room* RoomNewFromInfo(const uint8_t* body, uint32_t length) {
 void RoomFree(ListKey, void* data) {
   auto* room = static_cast<Room*>(data);
   if (!room) return;
+  AnimationDelete(room->idle);
+  AnimationDelete(room->enter);
   ImageDelete(room->closed);
   MemFree(room);
 }

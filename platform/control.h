@@ -5,7 +5,9 @@
 // and PlatformWindowData/Parent work on it as on any child window.
 // Characters typed into a control reach the key filter before the control;
 // a button click arrives at the parent's input handler as
-// kPlatformInputCommand. Texts are Latin-1 and end in a NUL.
+// kPlatformInputCommand. Texts are Latin-1 and end in a NUL: an edit box
+// never takes a character outside Latin-1, typed (refused with a beep),
+// pasted or dropped (the whole change refused with a beep).
 
 #include <cstdint>
 
@@ -17,6 +19,10 @@ enum : uint32_t {
   kPlatformEditMultiLine = 1,  // several lines, wrapped at the width; else one line scrolling sideways
   kPlatformEditVScroll = 2,    // a vertical scroll bar (multi-line only)
   kPlatformEditBorder = 4,     // a thin frame around the box
+  // Single-line only: the text changes by characters the key filter saw and
+  // by the program alone. No context menu, paste or drop; a key that would
+  // edit otherwise (Delete, cut, undo) is refused with a beep.
+  kPlatformEditTypedOnly = 8,
 };
 
 // Notification codes of kPlatformInputCommand.
@@ -30,6 +36,12 @@ using PlatformControlKeyFilter = bool (*)(PlatformWindow control, uint32_t chara
                                           uint32_t modifiers);
 // Installs the one key filter of all controls; nullptr lets every character through.
 void PlatformSetControlKeyFilter(PlatformControlKeyFilter filter);
+
+// Asked before a control takes a key, a mouse button or a drop from the
+// user; false drops it whole (the control's window is held back by a modal
+// one). Asked before the key filter. nullptr lets everything through.
+using PlatformControlInputGate = bool (*)(PlatformWindow control);
+void PlatformSetControlInputGate(PlatformControlInputGate gate);
 
 // Makes a shown edit control at rect (parent's drawing-area coordinates)
 // holding text (nullptr: empty); id is the control identifier, data comes

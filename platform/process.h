@@ -6,7 +6,9 @@
 // Starts the program at path (relative to the current directory, or
 // absolute) with argv (argv[0] first, nullptr last), without a shell and
 // without waiting for it to end. The program inherits none of our open files
-// or sockets. True once it is running, false when it cannot be started.
+// or sockets, and the environment we were started with (not the settings the
+// platform made for itself). True once it is running, false when it cannot
+// be started.
 bool PlatformProcessStart(const char* path, const char* const* argv);
 
 // A top-level window of the desktop; meaningful only to PlatformTopWindowRaise.

@@ -55,6 +55,7 @@ enum PlatformTestButton : int {
   kPlatformTestButtonDown = 0,
   kPlatformTestButtonUp = 1,
   kPlatformTestDoubleClick = 2,
+  kPlatformTestMiddleClick = 3,  // press and release of the middle button
 };
 void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButton action,
                              uint32_t modifiers);
@@ -64,6 +65,27 @@ void PlatformTestSetPointer(int32_t screenX, int32_t screenY);
 // (9 Tab, 13 Enter, 27 Escape) with kPlatformMod bits. False when no window
 // has the focus.
 bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers);
+// A key typed with the focus window that makes text (UTF-8), as a composed
+// key or a keyboard of another language does; the text may hold characters
+// outside Latin-1. False when no window has the focus.
+bool PlatformTestTypeText(const char* utf8, uint32_t modifiers);
+// Keys that make no character.
+enum PlatformTestKey : int {
+  kPlatformTestKeyLeft = 0,
+  kPlatformTestKeyRight = 1,
+  kPlatformTestKeyHome = 2,
+  kPlatformTestKeyEnd = 3,
+  kPlatformTestKeyDelete = 4,
+  kPlatformTestKeyPaste = 5,  // the desktop's paste key (Ctrl+V)
+};
+bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers);
+// Puts text (UTF-8) on the clipboard and in the selection the middle button pastes.
+void PlatformTestSetClipboard(const char* utf8);
+// Asks for the context menu at a screen point, as the right button would.
+// True when a menu opened; it is closed again.
+bool PlatformTestContextMenu(int32_t screenX, int32_t screenY);
+// Replaces every beep with hook. nullptr restores the real beep.
+void PlatformSetBeepHook(void (*hook)());
 // Asks the window to close, as its close box would.
 void PlatformTestRequestClose(PlatformWindow window);
 // Makes the reported screen size width x height (PlatformWindowGetMetrics);

@@ -10,6 +10,7 @@ legs=(
   "sanitize|scripts/legs/suite.sh sanitize"
   "display|scripts/legs/display.sh"
   "fuzz|scripts/legs/fuzz.sh"
+  "windows|scripts/legs/windows.sh"
 )
 
 summary=()

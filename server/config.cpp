@@ -5,7 +5,9 @@
 
 #include <cctype>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <set>
 #include <toml++/toml.h>
 
@@ -139,6 +141,11 @@ bool ReadRoom(const Reader& r, RoomConfig* room) {
 }
 
 }  // namespace
+
+uint32_t DefaultHashWorkers() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::clamp<uint32_t>(cores > 1 ? cores - 1 : 1, 1, 4);
+}
 
 bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* error) {
   toml::parse_result parsed = toml::parse_file(path);

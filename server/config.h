@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// One fewer than the processor count, at least 1 and at most 4.
+uint32_t DefaultHashWorkers();
+
 enum class HashStrength : uint8_t { kInteractive, kFast };
 
 enum class RoomState : uint16_t { kOpen = 1, kFull = 2, kClosed = 3 };
@@ -37,7 +40,8 @@ struct ServerConfig {
   uint32_t maxConnections = 1024;
   uint32_t maxConnectionsPerAddress = 16;
   uint32_t maxQueuedBytes = 256 * 1024;  // unsent bytes before a reader is dropped
-  uint32_t hashWorkers = 2;
+  // Hash threads; by default one core is left to the event loop.
+  uint32_t hashWorkers = DefaultHashWorkers();
   HashStrength hash = HashStrength::kInteractive;
   uint32_t disclaimerVersion = 0;
   std::string disclaimerFile;

@@ -13,7 +13,12 @@ uint32_t* ControlObject(PlatformWindow control) {
   return reinterpret_cast<uint32_t*>(PlatformWindowData(control));
 }
 
+bool ControlTakesInput(PlatformWindow control) { return !WindowInputHeldBack(control); }
+
 bool ControlFilterKey(PlatformWindow control, uint32_t character, uint32_t modifiers) {
+  // A control of a window held back by a modal one types nothing, as its
+  // window takes no clicks or keys.
+  if (WindowInputHeldBack(control)) return false;
   uint32_t* object = ControlObject(control);
   const uint32_t ch = character & 0xFF;
   if (ch == 9 || ch == 13 || ch == 27) {

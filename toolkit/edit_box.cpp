@@ -22,6 +22,10 @@ ErrorCode EditBoxInit(EditBox* box, Window* window, const Rect* rect, const char
   if (multiline) flags |= kPlatformEditMultiLine;
   if (vscroll) flags |= kPlatformEditVScroll;
   if (border) flags |= kPlatformEditBorder;
+  // A character procedure sees every change of the text: nothing may reach
+  // the box past it (a paste, a drop, Delete), or a password's plain text
+  // and its stars would part.
+  if (charProc && !multiline) flags |= kPlatformEditTypedOnly;
   box->controlId = window->nextControlId++;
   const PlatformRect r{rect->left, rect->top, rect->right, rect->bottom};
   PlatformWindow handle = PlatformEditCreate(window->handle, r, flags, text, box->controlId,

@@ -2,7 +2,10 @@
 // Edit boxes: the platform's native edit control inside a Window, single or
 // multi-line. Characters typed into the box are offered to its character
 // procedure first; Tab, Enter and Escape go to the window instead and never
-// reach the box.
+// reach the box. A single-line box with a character procedure changes only
+// by the characters offered to it and by the program: it has no context
+// menu, takes no paste or drop, and refuses other editing keys with a beep.
+// No box takes a character outside Latin-1.
 
 #include <cstdint>
 

@@ -87,6 +87,16 @@ void EventPost(void* source, EventProc proc, uint16_t type, const Point* point, 
   if (!ListInsert(g_queue, nullptr, type, posted, kListInsertEnd)) MemFree(posted);
 }
 
+void EventCancelPosted(const void* source) {
+  if (!g_queue || !source) return;
+  ListNode* node = g_queue->head;
+  while (node) {
+    ListNode* next = node->next;
+    if (static_cast<const Posted*>(node->data)->event.source == source) ListRemove(g_queue, node);
+    node = next;
+  }
+}
+
 void EventSetProgramHandler(EventProc handler) { g_programHandler = handler; }
 
 int32_t EventQueuedCount() { return g_queue ? g_queue->count : 0; }

@@ -50,6 +50,9 @@ uint16_t EventSend(void* source, EventProc proc, uint16_t type, const Point* poi
 // to the program's handler, one with a source and no proc is dropped.
 void EventPost(void* source, EventProc proc, uint16_t type, const Point* point, const Rect* rect,
                uint32_t key, uint32_t data1, uint32_t data2, UserData userData);
+// Drops every queued event whose source is source: a window being deleted
+// takes what was posted to it along, so nothing reaches it afterwards.
+void EventCancelPosted(const void* source);
 // Installs the program's handler of posted events without a source.
 void EventSetProgramHandler(EventProc handler);
 // Number of posted events not yet delivered.

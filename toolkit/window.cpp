@@ -67,12 +67,14 @@ ErrorCode WindowsInit() {
   if (!g_windows) return kErrorOutOfMemory;
   PlatformSetInputHandler(&WindowHandleInput);
   PlatformSetControlKeyFilter(&ControlFilterKey);
+  PlatformSetControlInputGate(&ControlTakesInput);
   return 0;
 }
 
 void WindowsTerm() {
   PlatformSetInputHandler(nullptr);
   PlatformSetControlKeyFilter(nullptr);
+  PlatformSetControlInputGate(nullptr);
   ListDelete(g_windows);
   g_windows = nullptr;
   g_modal = nullptr;
@@ -174,6 +176,9 @@ ErrorCode WindowInit(Window* window, const Rect* rect, uint16_t windowKind, Wind
 void WindowDelete(Window* window) {
   if (!window) return;
   if (ListNode* node = NodeOf(window)) ListRemove(g_windows, node);
+  // A close posted by a button of the window (pressed twice, or followed by
+  // a close request) must not arrive after the window has gone.
+  EventCancelPosted(window);
   if (window == g_modal) WindowEndModal();
   if (window->handle) {
     if (window->handle == g_defaultParent) g_defaultParent = nullptr;

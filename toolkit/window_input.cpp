@@ -39,10 +39,12 @@ PlatformWindow NextShownSibling(PlatformWindow window) {
   return c;
 }
 
+}  // namespace
+
 // While a window is modal, the rest of its tree (its root and everything
 // owned by or placed in the root) takes no input; the modal window and
 // everything in it still do.
-bool HeldBack(PlatformWindow handle) {
+bool WindowInputHeldBack(PlatformWindow handle) {
   const Window* modal = WindowGetModal();
   const PlatformWindow root = WindowModalRoot();
   if (!modal || !root) return false;
@@ -52,6 +54,8 @@ bool HeldBack(PlatformWindow handle) {
   }
   return false;
 }
+
+namespace {
 
 bool IsInput(PlatformInputType type) {
   switch (type) {
@@ -145,7 +149,7 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
   if (input.type == kPlatformInputButtonUp && PlatformWindowCapture() == handle) {
     PlatformWindowReleaseCapture();
   }
-  if (IsInput(input.type) && HeldBack(handle)) return false;
+  if (IsInput(input.type) && WindowInputHeldBack(handle)) return false;
 
   const Point point{Clamp16(input.x), Clamp16(input.y)};
   const uint32_t modifiers = WindowModifierBits(input.modifiers);

@@ -7,6 +7,10 @@
 // The platform window at the top of the modal window's parent and owner
 // chain; nullptr when no window is modal.
 PlatformWindow WindowModalRoot();
+// True while a modal window holds back the input of handle's window (and
+// of its controls): handle lies in the modal window's tree, outside the
+// modal window itself.
+bool WindowInputHeldBack(PlatformWindow handle);
 // The toolkit's window procedure for raw platform input.
 bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input);
 // Applies a move report to the stored outer rectangle.

@@ -29,6 +29,7 @@ struct AlertRecord {
   Window* window;
   Button* button;
   EditBox* textBox;
+  bool closing;  // "OK" was pressed; the posted close is on its way
 };
 
 // A box about twice as wide as high whose area is three times the text's
@@ -84,6 +85,9 @@ uint16_t AlertEvent(void* source, Event* event) {
 // handling has unwound.
 uint16_t AlertOk(Button*, UserData userData) {
   auto* alert = reinterpret_cast<AlertRecord*>(userData);
+  // A second Enter may arrive before the close does: one close is enough.
+  if (alert->closing) return 0;
+  alert->closing = true;
   WindowEndModal();
   WindowHide(alert->window);
   EventPost(alert->window, &AlertEvent, EventClose, nullptr, nullptr, 0, 0, 0,

@@ -5,9 +5,15 @@
 
 #include "platform/qt/qt_control_record.h"
 
+#include "platform/dialog.h"
+
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -15,14 +21,35 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
 
 PlatformControlKeyFilter g_keyFilter = nullptr;
+PlatformControlInputGate g_inputGate = nullptr;
 
-// The characters a key makes, as a native edit control would receive them.
-// Keys without one (arrows, Delete, function keys) stay the control's own.
+// Keys that are the control's own editing commands on this desktop (paste,
+// cut, undo, ...), even where the key also makes a control character: they
+// are commands, not text, and a box that takes characters only refuses them.
+bool IsEditingCommand(const QKeyEvent& key) {
+  static constexpr QKeySequence::StandardKey kCommands[] = {
+      QKeySequence::Paste,           QKeySequence::Cut,
+      QKeySequence::Copy,            QKeySequence::Undo,
+      QKeySequence::Redo,            QKeySequence::SelectAll,
+      QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine,
+      QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
+  };
+  for (const QKeySequence::StandardKey command : kCommands) {
+    if (key.matches(command)) return true;
+  }
+  return false;
+}
+
+// The characters a key makes, as a native edit control would receive them,
+// in order; codes above 0xFF are characters outside the program's set.
+// Keys without one (arrows, Delete, function keys, editing commands) stay
+// the control's own.
 std::vector<uint32_t> CharactersOf(const QKeyEvent& key) {
   switch (key.key()) {
     case Qt::Key_Tab:
@@ -40,12 +67,34 @@ std::vector<uint32_t> CharactersOf(const QKeyEvent& key) {
     default:
       break;
   }
+  if (IsEditingCommand(key)) return {};
   std::vector<uint32_t> characters;
-  for (const QChar c : key.text()) {
-    // Characters outside Latin-1 have no code in the program's character set.
-    if (c.unicode() <= 0xFF) characters.push_back(c.unicode());
-  }
+  for (const QChar c : key.text()) characters.push_back(c.unicode());
   return characters;
+}
+
+// Space presses the focused button, so it shows which one that is: a dotted
+// frame inside its edge, whatever the style draws for focus (the style's
+// own mark looks like the default button's, or shows only after keyboard
+// focus changes).
+class MarkedPushButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPushButton::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QPen pen(Qt::black);
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(4, 4, -5, -5));
+  }
+};
+
+bool FitsCharacterSet(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 // Positions in the program's form count a line end as CR LF.
@@ -72,6 +121,7 @@ QString FromProgramLineEnds(QString text) {
 }  // namespace
 
 void PlatformSetControlKeyFilter(PlatformControlKeyFilter filter) { g_keyFilter = filter; }
+void PlatformSetControlInputGate(PlatformControlInputGate gate) { g_inputGate = gate; }
 
 PlatformControlRecord* QtControlOf(PlatformWindow window) {
   if (!QtWindowIsLive(window)) return nullptr;
@@ -120,17 +170,32 @@ void PlatformControlRecord::MakeEdit(uint32_t flags) {
   } else {
     line = new QLineEdit(this);
     line->setFrame((flags & kPlatformEditBorder) != 0);
+    typedOnly = (flags & kPlatformEditTypedOnly) != 0;
+    if (typedOnly) {
+      line->setContextMenuPolicy(Qt::NoContextMenu);
+      line->setAcceptDrops(false);
+    }
+    // Set by the program's changes only, never by its own: its own edits
+    // are checked here.
+    QObject::connect(line, &QLineEdit::textEdited, this, [this] { TakeUserEdit(); });
     Adopt(line);
   }
+  // Input methods deliver text past the key filter; composed keys still come
+  // as key presses with their text.
+  Control()->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 void PlatformControlRecord::MakeButton() {
-  button = new QPushButton(this);
+  button = new MarkedPushButton(this);
   // The toolkit alone decides which button Enter presses.
   button->setAutoDefault(false);
   button->setDefault(false);
   QObject::connect(button, &QPushButton::clicked, this, [this] { ReportClick(); });
   Adopt(button);
+}
+
+bool PlatformControlRecord::Editable() const {
+  return (line && !line->isReadOnly()) || (multi && !multi->isReadOnly());
 }
 
 QString PlatformControlRecord::Text() const {
@@ -140,7 +205,10 @@ QString PlatformControlRecord::Text() const {
 }
 
 void PlatformControlRecord::SetText(const QString& text) {
-  if (line) line->setText(text);
+  if (line) {
+    line->setText(text);
+    accepted_ = line->text();
+  }
   if (multi) multi->setPlainText(FromProgramLineEnds(text));
 }
 
@@ -200,6 +268,7 @@ void PlatformControlRecord::ReplaceSelection(const QString& text) {
     all.replace(s, e - s, text);
     line->setText(all);
     line->setCursorPosition(static_cast<int>(std::min<qsizetype>(s + text.size(), line->text().size())));
+    accepted_ = line->text();
     return;
   }
   if (multi) {
@@ -214,30 +283,124 @@ void PlatformControlRecord::ReplaceSelection(const QString& text) {
 
 bool PlatformControlRecord::Offer(uint32_t character, uint32_t modifiers) {
   if (!g_keyFilter) return true;
+  // Tab, Enter and Escape go on to the window's procedure from here, so the
+  // window is as busy as for input of its own: it may open a box it owns.
+  QtRecordHold window(owner);
   BeginReport();
   const bool let = g_keyFilter(this, character, modifiers);
   const bool alive = EndReport();
   return let && alive;
 }
 
-bool PlatformControlRecord::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-  const auto* key = static_cast<QKeyEvent*>(event);
-  const std::vector<uint32_t> characters = CharactersOf(*key);
-  if (characters.empty()) return false;
-  const uint32_t modifiers = QtModifiersOf(key->modifiers());
-  if (characters.size() == 1) return !Offer(characters[0], modifiers);
-  // A composed text: each character is offered on its own, and the ones let
-  // through are typed here.
+bool PlatformControlRecord::TakesInput() {
+  if (!g_inputGate) return true;
+  BeginReport();
+  const bool takes = g_inputGate(this);
+  const bool alive = EndReport();
+  return takes && alive;
+}
+
+void PlatformControlRecord::RememberSelection() {
+  if (!line) return;
+  if (line->hasSelectedText()) {
+    acceptedStart_ = line->selectionStart();
+    acceptedEnd_ = line->selectionEnd();
+    acceptedBackwards_ = line->cursorPosition() == acceptedStart_;
+  } else {
+    acceptedStart_ = acceptedEnd_ = line->cursorPosition();
+    acceptedBackwards_ = false;
+  }
+}
+
+void PlatformControlRecord::TakeUserEdit() {
+  if (!line) return;
+  const QString now = line->text();
+  if ((!typedOnly || passing_) && FitsCharacterSet(now)) {
+    accepted_ = now;
+    return;
+  }
+  // Undone before anything is painted: the refused text never shows.
+  line->setText(accepted_);
+  if (acceptedStart_ == acceptedEnd_) {
+    line->setCursorPosition(acceptedEnd_);
+  } else if (acceptedBackwards_) {
+    line->setSelection(acceptedEnd_, acceptedStart_ - acceptedEnd_);
+  } else {
+    line->setSelection(acceptedStart_, acceptedEnd_ - acceptedStart_);
+  }
+  PlatformBeep();
+}
+
+void PlatformControlRecord::TypeText(const std::vector<uint32_t>& characters, uint32_t modifiers) {
+  bool refused = false;
   for (const uint32_t c : characters) {
-    if (!Offer(c, modifiers)) {
-      if (!QtWindowIsLive(this)) return true;
+    if (c > 0xFF) {
+      refused = true;
       continue;
     }
-    const bool editable = (line && !line->isReadOnly()) || (multi && !multi->isReadOnly());
-    if (editable) ReplaceSelection(QString(QChar(static_cast<char16_t>(c))));
+    if (!Offer(c, modifiers)) {
+      if (!QtWindowIsLive(this)) return;
+      continue;
+    }
+    if (Editable()) ReplaceSelection(QString(QChar(static_cast<char16_t>(c))));
   }
+  if (refused && Editable()) PlatformBeep();
+}
+
+bool PlatformControlRecord::FilterKey(QObject* watched, QKeyEvent* key) {
+  // The control's own handling of a key the filter let through.
+  if (passing_) return false;
+  if (!TakesInput()) return true;
+  const std::vector<uint32_t> characters = CharactersOf(*key);
+  if (characters.empty()) {
+    RememberSelection();
+    return false;
+  }
+  const uint32_t modifiers = QtModifiersOf(key->modifiers());
+  if (characters.size() > 1 || characters[0] > 0xFF) {
+    TypeText(characters, modifiers);
+    return true;
+  }
+  if (!Offer(characters[0], modifiers)) return true;
+  RememberSelection();
+  if (!typedOnly) return false;
+  // A box that takes characters only lets its control handle this one key
+  // as a character, under the filter's eyes.
+  const std::unique_ptr<QKeyEvent> copy(key->clone());
+  passing_ = true;
+  QCoreApplication::sendEvent(watched, copy.get());
+  passing_ = false;
   return true;
+}
+
+bool PlatformControlRecord::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      return FilterKey(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      if (!TakesInput()) return true;
+      // The middle button pastes the selection on this desktop.
+      if (typedOnly && static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton) return true;
+      RememberSelection();
+      return false;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (typedOnly || !TakesInput()) {
+        event->ignore();
+        return true;
+      }
+      RememberSelection();
+      return false;
+    case QEvent::ContextMenu:
+      return typedOnly || !TakesInput();
+
+    default:
+      return QWidget::eventFilter(watched, event);
+  }
 }
 
 void PlatformControlRecord::ReportClick() {

@@ -7,18 +7,22 @@
 
 #include <QString>
 
+#include <vector>
+
 #include "platform/control.h"
 #include "platform/qt/qt_window_record.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QKeyEvent;
 
 struct PlatformControlRecord : public PlatformWindowRecord {
   PlatformControlRecord(PlatformWindowRecord* parent, uint16_t id, uintptr_t data);
   ~PlatformControlRecord() override;
 
   // Makes the Qt control; called once, right after construction.
+  // kPlatformEditTypedOnly applies to single-line boxes.
   void MakeEdit(uint32_t flags);
   void MakeButton();
 
@@ -31,6 +35,9 @@ struct PlatformControlRecord : public PlatformWindowRecord {
   void ReplaceSelection(const QString& text);
 
   uint16_t id;
+  // Only characters offered to the key filter change the text: no paste,
+  // drop, context menu, or editing key of the control's own.
+  bool typedOnly = false;
   QLineEdit* line = nullptr;
   QPlainTextEdit* multi = nullptr;
   QPushButton* button = nullptr;
@@ -51,9 +58,26 @@ struct PlatformControlRecord : public PlatformWindowRecord {
 
  private:
   void Adopt(QWidget* control);
+  bool Editable() const;
+  // False while the toolkit holds the control's window back.
+  bool TakesInput();
   // Offers one character to the key filter; true lets the control have it.
   bool Offer(uint32_t character, uint32_t modifiers);
+  bool FilterKey(QObject* watched, QKeyEvent* key);
+  // Offers each character of a composed text in turn and types the ones let
+  // through; characters outside Latin-1 are refused with a beep.
+  void TypeText(const std::vector<uint32_t>& characters, uint32_t modifiers);
+  // A change the Qt control made by its own means (paste, drop, an editing
+  // key): kept when the box allows it, else undone with a beep.
+  void TakeUserEdit();
+  void RememberSelection();
   void ReportClick();
+
+  QString accepted_;           // the single-line text as last accepted
+  int acceptedStart_ = 0;      // its selection before the input now handled
+  int acceptedEnd_ = 0;
+  bool acceptedBackwards_ = false;
+  bool passing_ = false;       // a key the filter let through, handled by the control
 };
 
 // The control record of a platform window, nullptr when it is no live control.

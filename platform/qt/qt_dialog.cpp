@@ -8,16 +8,21 @@
 #include <cstdlib>
 
 #include "platform/dialog.h"
+#include "platform/window.h"
+#include "platform/qt/qt_decorations.h"
 #include "platform/qt/qt_state.h"
+#include "platform/qt/qt_window_record.h"
 #include "platform/testing.h"
 
 namespace {
 PlatformMessageBoxHook g_messageBoxHook = nullptr;
 void (*g_exitHook)(int) = nullptr;
+void (*g_beepHook)() = nullptr;
 }  // namespace
 
 void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { g_messageBoxHook = hook; }
 void PlatformSetExitHook(void (*hook)(int)) { g_exitHook = hook; }
+void PlatformSetBeepHook(void (*hook)()) { g_beepHook = hook; }
 
 void PlatformMessageBox(PlatformWindow owner, const char* title, const char* text) {
   if (g_messageBoxHook) {
@@ -25,17 +30,32 @@ void PlatformMessageBox(PlatformWindow owner, const char* title, const char* tex
     return;
   }
   QWidget* parent = QtWidgetOf(owner);
-  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title), QString::fromLatin1(text),
-                  QMessageBox::Ok, parent);
-  box.setWindowFlag(Qt::WindowStaysOnTopHint, QtKeptOnTopShown());
-  // Qt does not re-enter a timer whose handler is still running: if the box
-  // was opened from inside a tick, drive the ticks from here meanwhile.
-  QtTickDriverScope ticks;
-  box.exec();
+  {
+    // The box is the owner's child on Qt, and Qt deletes children with their
+    // parent: the owner may be destroyed inside the box's loop (the program
+    // ending under an open message), so it is only detached until the box
+    // has gone.
+    QtRecordHold hold(owner);
+    {
+      QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(title), QString::fromLatin1(text),
+                      QMessageBox::Ok, parent);
+      box.setWindowFlag(Qt::WindowStaysOnTopHint, QtKeptOnTopShown());
+      QtPublishDecorations(&box, kPlatformDecorCaption | kPlatformDecorSystemMenu);
+      // Qt does not re-enter a timer whose handler is still running: if the
+      // box was opened from inside a tick, drive the ticks from here meanwhile.
+      QtTickDriverScope ticks;
+      box.exec();
+    }
+    if (!hold.Alive()) return;
+  }
   QtActivateAfterModal(parent);
 }
 
 void PlatformBeep() {
+  if (g_beepHook) {
+    g_beepHook();
+    return;
+  }
   QApplication::beep();
 }
 

@@ -16,9 +16,8 @@
 #include <csignal>
 
 #include "platform/process.h"
+#include "platform/qt/qt_start_environment.h"
 #include "platform/testing.h"
-
-extern char** environ;
 
 namespace {
 
@@ -61,7 +60,9 @@ void WriteAll(int fd, const void* bytes, size_t count) {
   sigprocmask(SIG_SETMASK, &none, nullptr);
   signal(SIGPIPE, SIG_DFL);
   CloseOnExecFrom3(scanLimit);
-  execve(path, const_cast<char* const*>(argv), environ);
+  // The environment the client was started with: the backend's own settings
+  // for Qt are not the game's business.
+  execve(path, const_cast<char* const*>(argv), QtStartEnvironment());
   const int error = errno;
   WriteAll(statusFd, &error, sizeof error);
   _exit(127);

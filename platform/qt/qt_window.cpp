@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "platform/qt/qt_callback_hold.h"
+#include "platform/qt/qt_decorations.h"
 #include "platform/qt/qt_state.h"
 #include "platform/qt/qt_window_record.h"
 #include "platform/testing.h"
@@ -167,6 +168,9 @@ void PlatformWindowClientOrigin(PlatformWindow window, int32_t* x, int32_t* y) {
 void PlatformWindowShow(PlatformWindow window) {
   PlatformWindowRecord* record = Live(window);
   if (!record) return;
+  if (record->isWindow() && !record->testAttribute(Qt::WA_WState_Created)) {
+    QtPublishDecorations(record, record->decorations);
+  }
   record->show();
   if (record->isWindow()) {
     BringToFront(record);

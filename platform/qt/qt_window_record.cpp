@@ -52,6 +52,7 @@ PlatformWindow PlatformWindowCapture() { return g_capture; }
 PlatformWindowRecord::PlatformWindowRecord(PlatformWindowType type_, PlatformWindowRecord* parent,
                                            uint32_t decorations, uintptr_t data_)
     : QWidget(parent, FlagsFor(type_, decorations)), type(type_), data(data_), owner(parent),
+      decorations(decorations),
       stayOnTop(type_ != kPlatformWindowChild && (decorations & kPlatformDecorStayOnTop)) {
   PlatformWindowMetrics m;
   PlatformWindowGetMetrics(&m);
@@ -130,6 +131,17 @@ bool PlatformWindowRecord::EndReport() {
   if (doomed_ && reporting_ == 0) deleteLater();
   return !doomed_;
 }
+
+QtRecordHold::QtRecordHold(PlatformWindowRecord* record)
+    : record_(QtWindowIsLive(record) ? record : nullptr) {
+  if (record_) record_->BeginReport();
+}
+
+QtRecordHold::~QtRecordHold() {
+  if (record_) record_->EndReport();
+}
+
+bool QtRecordHold::Alive() const { return record_ && !record_->doomed_; }
 
 void PlatformWindowRecord::Place(const QRect& outerRect) {
   outer = outerRect;

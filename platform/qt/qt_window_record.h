@@ -38,6 +38,7 @@ struct PlatformWindowRecord : public QWidget {
   QRect outer;                   // placement coordinates
   QImage image;                  // wraps the toolkit's buffer, no copy
   PlatformInputHandler handler = nullptr;  // own procedure; nullptr: the program-wide one
+  uint32_t decorations = 0;      // the kPlatformDecor bits it was made with
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
 
@@ -59,6 +60,7 @@ struct PlatformWindowRecord : public QWidget {
   bool EndReport();
 
  private:
+  friend class QtRecordHold;
   void ReportMouse(PlatformInputType type, QMouseEvent* event);
   void Detach();
 
@@ -67,6 +69,23 @@ struct PlatformWindowRecord : public QWidget {
   bool presenting_ = false;
   int reporting_ = 0;      // depth of Report calls on the stack
   bool doomed_ = false;    // destroyed while reporting
+};
+
+// Keeps a record from being deleted while something further up the stack
+// still uses it (a Qt event of a child, a box it owns): destroying it
+// meanwhile only detaches and hides it, and it is deleted once the last hold
+// ends. A record that is not live is not held.
+class QtRecordHold {
+ public:
+  explicit QtRecordHold(PlatformWindowRecord* record);
+  ~QtRecordHold();
+  QtRecordHold(const QtRecordHold&) = delete;
+  QtRecordHold& operator=(const QtRecordHold&) = delete;
+  // False once the record was destroyed during the hold.
+  bool Alive() const;
+
+ private:
+  PlatformWindowRecord* record_;
 };
 
 // Every live record, for lookups from raw pointers.

@@ -4,6 +4,9 @@
 // own translation is what the toolkit sees.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -51,6 +54,19 @@ PlatformWindowRecord* WindowAt(QPoint point) {
 
 }  // namespace
 
+namespace {
+// Keys go to the focus widget itself, which inside a native control is the
+// Qt control, not its record.
+bool SendKey(int key, uint32_t modifiers, const QString& text) {
+  PlatformWindow focus = PlatformWindowFocus();
+  if (!focus) return false;
+  QKeyEvent event(QEvent::KeyPress, key, QtModifiers(modifiers), text);
+  QWidget* target = QApplication::focusWidget();
+  QApplication::sendEvent(target ? target : static_cast<QWidget*>(focus), &event);
+  return true;
+}
+}  // namespace
+
 void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButton action,
                              uint32_t modifiers) {
   const QPoint global(screenX, screenY);
@@ -66,6 +82,14 @@ void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButto
       local = QPointF(inner->mapFrom(record, local.toPoint()));
       target = inner;
     }
+  }
+  if (action == kPlatformTestMiddleClick) {
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MiddleButton : Qt::NoButton;
+      QMouseEvent event(type, local, QPointF(global), Qt::MiddleButton, held, QtModifiers(modifiers));
+      QApplication::sendEvent(target, &event);
+    }
+    return;
   }
   const QEvent::Type type = action == kPlatformTestButtonDown ? QEvent::MouseButtonPress
                             : action == kPlatformTestButtonUp ? QEvent::MouseButtonRelease
@@ -96,12 +120,50 @@ bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers) {
       }
       break;
   }
-  QKeyEvent event(QEvent::KeyPress, key, QtModifiers(modifiers), text);
-  // Keys go to the focus widget itself, which inside a native control is the
-  // Qt control, not its record.
-  QWidget* target = QApplication::focusWidget();
-  QApplication::sendEvent(target ? target : static_cast<QWidget*>(focus), &event);
-  return true;
+  return SendKey(key, modifiers, text);
+}
+
+
+bool PlatformTestTypeText(const char* utf8, uint32_t modifiers) {
+  return SendKey(Qt::Key_unknown, modifiers, QString::fromUtf8(utf8 ? utf8 : ""));
+}
+
+bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers) {
+  switch (key) {
+    case kPlatformTestKeyLeft: return SendKey(Qt::Key_Left, modifiers, QString());
+    case kPlatformTestKeyRight: return SendKey(Qt::Key_Right, modifiers, QString());
+    case kPlatformTestKeyHome: return SendKey(Qt::Key_Home, modifiers, QString());
+    case kPlatformTestKeyEnd: return SendKey(Qt::Key_End, modifiers, QString());
+    case kPlatformTestKeyDelete: return SendKey(Qt::Key_Delete, modifiers, QString());
+    case kPlatformTestKeyPaste:
+      return SendKey(Qt::Key_V, modifiers | kPlatformModControl, QString(QChar(0x16)));
+  }
+  return false;
+}
+
+void PlatformTestSetClipboard(const char* utf8) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QString text = QString::fromUtf8(utf8 ? utf8 : "");
+  clipboard->setText(text, QClipboard::Clipboard);
+  if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
+}
+
+bool PlatformTestContextMenu(int32_t screenX, int32_t screenY) {
+  const QPoint global(screenX, screenY);
+  PlatformWindowRecord* record = WindowAt(global);
+  if (!record) return false;
+  QWidget* target = record;
+  QPoint local = global - record->ClientOriginOnScreen();
+  if (QWidget* inner = record->childAt(local)) {
+    local = inner->mapFrom(record, local);
+    target = inner;
+  }
+  QContextMenuEvent event(QContextMenuEvent::Mouse, local, global);
+  QApplication::sendEvent(target, &event);
+  QWidget* menu = QApplication::activePopupWidget();
+  if (menu) menu->close();
+  PlatformTestFlush();
+  return menu != nullptr;
 }
 
 void PlatformTestRequestClose(PlatformWindow window) {

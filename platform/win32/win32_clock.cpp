@@ -15,6 +15,7 @@ namespace {
 constexpr char kTimerClass[] = "OrvaTimerWindowClass";
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT kQuitRequestMessage = WM_APP + 1;
+constexpr UINT kPumpMarkerMessage = WM_APP + 2;
 
 void (*g_tickHandler)() = nullptr;
 bool g_manual = false;
@@ -41,6 +42,7 @@ LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     if (!g_manual) Tick();
     return 0;
   }
+  if (message == kPumpMarkerMessage) return 0;  // a pump's marker met by another loop
   if (message == kQuitRequestMessage) {
     Win32RunQuitRequest();
     return 0;
@@ -85,6 +87,14 @@ void Win32ClockStop() {
 
 void Win32PostQuitRequest() {
   if (g_timerWindow) PostMessageA(g_timerWindow, kQuitRequestMessage, 0, 0);
+}
+
+bool Win32PostPumpMarker() {
+  return g_timerWindow && PostMessageA(g_timerWindow, kPumpMarkerMessage, 0, 0);
+}
+
+bool Win32IsPumpMarker(const MSG& message) {
+  return message.hwnd == g_timerWindow && message.message == kPumpMarkerMessage;
 }
 
 bool Win32ClockIsManual() { return g_manual; }

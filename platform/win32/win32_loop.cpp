@@ -73,15 +73,28 @@ void PlatformQuit(int exitCode) {
 }
 
 void PlatformPumpOnce() {
+  // Only what is pending now: a marker goes behind it, and what handling
+  // posts meanwhile (the next read report of a socket) waits for the next
+  // pump. Paint comes last, as the system orders it.
+  const bool marked = Win32PostPumpMarker();
   MSG message;
-  // Bounded: a window that keeps asking for paint must not hold a test here.
   for (int i = 0; i < kPumpLimit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (Win32IsPumpMarker(message)) break;
     if (message.message == WM_QUIT) {
       g_quitSeen = true;
       g_quitCode = static_cast<int>(message.wParam);
       continue;
     }
     TranslateMessage(&message);
+    DispatchMessageA(&message);
+    if (!marked) break;
+  }
+  for (int i = 0; i < kPumpLimit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i) {
+    if (message.message == WM_QUIT) {
+      g_quitSeen = true;
+      g_quitCode = static_cast<int>(message.wParam);
+      continue;
+    }
     DispatchMessageA(&message);
   }
 }

@@ -151,11 +151,20 @@ int32_t PlatformSocketWrite(PlatformSocket socket, const void* bytes, uint32_t c
   Win32Socket* s = Find(socket);
   if (!s) return -1;
   if (count == 0) return 0;
-  const int n = send(s->handle, static_cast<const char*>(bytes),
-                     static_cast<int>(std::min<uint32_t>(count, 0x7FFFFFFF)), 0);
-  if (n >= 0) return n;
-  if (WSAGetLastError() == WSAEWOULDBLOCK) return 0;
-  return -1;
+  // The system announces room again only after a send that would block, so
+  // a short send is followed by another until one would.
+  const char* p = static_cast<const char*>(bytes);
+  uint32_t sent = 0;
+  while (sent < count) {
+    const int n = send(s->handle, p + sent, static_cast<int>(std::min<uint32_t>(count - sent, 0x7FFFFFFF)), 0);
+    if (n > 0) {
+      sent += static_cast<uint32_t>(n);
+      continue;
+    }
+    if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK && sent == 0) return -1;
+    break;
+  }
+  return static_cast<int32_t>(sent);
 }
 
 void PlatformSocketClose(PlatformSocket socket) {

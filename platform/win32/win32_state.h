@@ -20,6 +20,9 @@ void Win32ClockStop();
 // Asks the program's thread to run the quit request handler (safe from any
 // thread: console control events arrive on one of their own).
 void Win32PostQuitRequest();
+// A marker behind the messages pending now (PlatformPumpOnce stops at it).
+bool Win32PostPumpMarker();
+bool Win32IsPumpMarker(const MSG& message);
 // Runs the quit request handler, or quits with 0 without one.
 void Win32RunQuitRequest();
 

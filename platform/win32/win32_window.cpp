@@ -122,6 +122,24 @@ void PlatformWindowSetOuterRect(PlatformWindow window, const PlatformRect& outer
   }
   SetWindowPos(record->hwnd, nullptr, placed.left, placed.top, placed.right - placed.left,
                placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (record->isControl) return;
+  // The system's frame may differ by a pixel from what AdjustWindowRectEx
+  // says (a themed caption): measure the drawing area and correct once.
+  POINT origin = {0, 0};
+  ClientToScreen(record->hwnd, &origin);
+  if (record->type == kPlatformWindowChild) {
+    if (HWND parent = GetParent(record->hwnd)) ScreenToClient(parent, &origin);
+  }
+  RECT got;
+  GetClientRect(record->hwnd, &got);
+  const LONG dx = client.left - origin.x;
+  const LONG dy = client.top - origin.y;
+  const LONG dw = (client.right - client.left) - got.right;
+  const LONG dh = (client.bottom - client.top) - got.bottom;
+  if (dx == 0 && dy == 0 && dw == 0 && dh == 0) return;
+  SetWindowPos(record->hwnd, nullptr, placed.left + dx, placed.top + dy,
+               placed.right - placed.left + dw, placed.bottom - placed.top + dh,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PlatformWindowMove(PlatformWindow window, int32_t x, int32_t y) {

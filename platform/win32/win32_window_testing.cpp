@@ -69,6 +69,8 @@ void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButto
   WPARAM keys = action == kPlatformTestButtonUp ? 0 : MK_LBUTTON;
   if (modifiers & kPlatformModShift) keys |= MK_SHIFT;
   if (modifiers & kPlatformModControl) keys |= MK_CONTROL;
+  // A disabled window takes no clicks: the system drops them.
+  if (!IsWindowEnabled(target)) return;
   PretendModifiers pretend(modifiers);
   // A click on a native control also gives it the focus, as the system does.
   if (action != kPlatformTestButtonUp) {
@@ -121,10 +123,11 @@ bool PlatformTestGrab(PlatformWindow window, uint32_t* pixels, int32_t capacity,
   *height = client.bottom;
   if (*width <= 0 || *height <= 0) return false;
   if (static_cast<int64_t>(*width) * *height > capacity) return false;
-  // What the system shows: the screen's pixels over the drawing area, child
-  // windows and controls included.
+  // What the system shows on the window's own surface, child windows and
+  // controls included (they draw into the same surface). The X screen may
+  // lag behind it: the real-display check looks at that.
   PlatformTestFlush();
-  HDC screen = GetDC(nullptr);
+  HDC screen = GetDCEx(record->hwnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -138,9 +141,7 @@ bool PlatformTestGrab(PlatformWindow window, uint32_t* pixels, int32_t capacity,
   bool ok = false;
   if (section && bits) {
     HGDIOBJ old = SelectObject(memory, section);
-    POINT origin = {0, 0};
-    ClientToScreen(record->hwnd, &origin);
-    ok = BitBlt(memory, 0, 0, *width, *height, screen, origin.x, origin.y, SRCCOPY) != 0;
+    ok = BitBlt(memory, 0, 0, *width, *height, screen, 0, 0, SRCCOPY) != 0;
     GdiFlush();
     const auto* from = static_cast<const uint32_t*>(bits);
     const size_t count = static_cast<size_t>(*width) * *height;
@@ -149,6 +150,6 @@ bool PlatformTestGrab(PlatformWindow window, uint32_t* pixels, int32_t capacity,
   }
   if (section) DeleteObject(section);
   DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  ReleaseDC(record->hwnd, screen);
   return ok;
 }

@@ -48,20 +48,7 @@ TEST_P(BoxStacking, AServerAlertBoxStandsAboveTheInformationBox) {
   const XWindowId infoBox = Window("Salvind");
   ASSERT_NE(infoBox, 0u);
 
-  // Header {type, padded length, length}, big-endian; the body is a 16-bit
-  // field and the text.
-  const std::string text = "The lobby closes in five minutes.";
-  const uint32_t length = static_cast<uint32_t>(2 + text.size() + 1);
-  const uint32_t padded = (length + 3) & ~3u;
-  std::vector<uint8_t> frame;
-  for (const uint32_t v : {0xFFFFFFFFu, padded, length}) {
-    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<uint8_t>(v >> shift));
-  }
-  frame.push_back(0);
-  frame.push_back(0);
-  frame.insert(frame.end(), text.begin(), text.end());
-  frame.resize(12 + padded, 0);
-  ASSERT_TRUE(peer.Send(frame));
+  ASSERT_TRUE(peer.Send(ServerAlertFrame("The lobby closes in five minutes.")));
 
   XWindowId alertBox = 0;
   const auto end = std::chrono::steady_clock::now() + 10s;

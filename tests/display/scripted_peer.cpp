@@ -70,6 +70,20 @@ bool ScriptedPeer::Send(const std::vector<uint8_t>& bytes) {
   return sent == bytes.size();
 }
 
+std::vector<uint8_t> ServerAlertFrame(const std::string& text) {
+  const auto length = static_cast<uint32_t>(2 + text.size() + 1);
+  const uint32_t padded = (length + 3) & ~3u;
+  std::vector<uint8_t> frame;
+  for (const uint32_t v : {0xFFFFFFFFu, padded, length}) {
+    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<uint8_t>(v >> shift));
+  }
+  frame.push_back(0);
+  frame.push_back(0);
+  frame.insert(frame.end(), text.begin(), text.end());
+  frame.resize(12 + padded, 0);
+  return frame;
+}
+
 RefusingPort::RefusingPort() { socket_ = BindLoopback(&port_); }
 
 RefusingPort::~RefusingPort() {

@@ -28,6 +28,10 @@ class ScriptedPeer {
   std::vector<uint8_t> received_;
 };
 
+// A server alert frame as the service sends it: header {type 0xFFFFFFFF,
+// padded length, length}, big-endian, then a 16-bit field and the text.
+std::vector<uint8_t> ServerAlertFrame(const std::string& text);
+
 // A port on 127.0.0.1 where nothing listens, held for the holder's lifetime:
 // connecting to it is refused at once.
 class RefusingPort {

@@ -209,6 +209,31 @@ int XServer::StackingIndex(XWindowId window) {
   return index;
 }
 
+std::vector<long> XServer::MotifHints(XWindowId window) {
+  std::vector<long> hints;
+  const Atom motif = XInternAtom(x_, "_MOTIF_WM_HINTS", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x_, window, motif, 0, 5, False, AnyPropertyType, &type, &format, &items, &after, &data) ==
+          Success &&
+      data && format == 32 && items >= 3) {
+    const auto* values = reinterpret_cast<const long*>(data);
+    hints.assign(values, values + 3);
+  }
+  if (data) XFree(data);
+  return hints;
+}
+
+bool XServer::SizeIsFixed(XWindowId window) {
+  XSizeHints hints{};
+  long supplied = 0;
+  if (!XGetWMNormalHints(x_, window, &hints, &supplied)) return false;
+  return (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+         hints.min_height == hints.max_height;
+}
+
 std::vector<std::string> XServer::AllowedActions(XWindowId window) {
   std::vector<std::string> names;
   const Atom allowed = XInternAtom(x_, "_NET_WM_ALLOWED_ACTIONS", False);

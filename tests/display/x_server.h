@@ -47,6 +47,11 @@ class XServer {
   // Index of the window's top-level ancestor in the root's stacking order
   // (bottom first); -1 when it is gone.
   int StackingIndex(XWindowId window);
+  // The Motif hints the client published: {flags, functions, decorations},
+  // empty without them.
+  std::vector<long> MotifHints(XWindowId window);
+  // Whether the client's size hints fix the size (minimum = maximum).
+  bool SizeIsFixed(XWindowId window);
   // Actions the window manager allows (_NET_WM_ALLOWED_ACTIONS), atom names.
   std::vector<std::string> AllowedActions(XWindowId window);
 

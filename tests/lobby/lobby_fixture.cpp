@@ -11,6 +11,7 @@
 #include "net/session.h"
 #include "net/session_endpoint.h"
 #include "shell/data_path.h"
+#include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
 #include "tools/pack/image_writer.h"
 #include "toolkit/button.h"
@@ -123,7 +124,7 @@ void LobbyTest::Pump() {
 void LobbyTest::Send(uint32_t type, const std::vector<uint8_t>& body, bool barrier) {
   if (peer < 0) {
     // The first message needs the connection: Connect is pressed now.
-    listener_ = std::make_unique<TestListener>();
+    listener_ = std::make_shared<TestListener>();
     setenv(kServerPortVariable, std::to_string(listener_->Port()).c_str(), 1);
     ButtonPress(g_login.connect);
     HarnessFlush();

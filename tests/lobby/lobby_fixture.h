@@ -10,9 +10,9 @@
 
 #include "core/rect.h"
 #include "tests/lobby/screen_fixture.h"
-#include "tests/net/net_test_support.h"
 #include "toolkit/pixels.h"
 
+class TestListener;
 struct Room;
 
 // The test map's pixel at (x, y): the colour of the default table's index
@@ -55,6 +55,6 @@ class LobbyTest : public ScreenTest {
  private:
   void Pump();
   bool EchoWaiting();
-  std::unique_ptr<TestListener> listener_;
+  std::shared_ptr<TestListener> listener_;  // shared: deleted where the type is known
   std::vector<uint8_t> pending_;
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "net/session.h"
 #include "platform/window.h"
 #include "tests/lobby/lobby_fixture.h"
+#include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/window.h"
@@ -32,6 +34,8 @@ struct DeniedCase {
   bool loginOpen;
   bool newUserOpen;
 };
+
+void PrintTo(const DeniedCase& c, std::ostream* os) { *os << "reason " << c.reason; }
 
 const DeniedCase kDeniedCases[] = {
     {1, "This version of the software is too old. Please get a newer version and try again.", true, false, false},

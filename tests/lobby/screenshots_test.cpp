@@ -11,8 +11,10 @@
 
 #include "lobby/disclaimer_window.h"
 #include "lobby/gate.h"
+#include "lobby/login_details.h"
 #include "lobby/login_window.h"
 #include "lobby/new_user_window.h"
+#include "platform/testing.h"
 #include "tests/lobby/screen_fixture.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/button.h"
@@ -60,6 +62,25 @@ TEST_F(Screenshots, FirstStart) {
   EditBoxSetText(g_newUser.personalInfo, "Chess on weekday evenings,\r\ncards on Sundays.");
   HarnessAdvance(1);
   EXPECT_TRUE(HarnessSavePng(g_newUser.window, ShotPath("newuser.png")));
+}
+
+// The password field after a paste and a text of another alphabet were
+// refused: the stars of what was typed before, nothing in clear.
+TEST_F(Screenshots, PasswordRefusals) {
+  SetDisclaimerAccepted(1);
+  ASSERT_TRUE(OpenLogin());
+  TypeInto(g_login.userName, "player1");
+  TypeInto(g_login.password, "sec");
+  PlatformTestSetClipboard("hunter2");
+  PlatformTestPressKey(kPlatformTestKeyPaste, 0);
+  HarnessFlush();
+  EXPECT_EQ(TextOf(g_login.password), "***");
+  EXPECT_TRUE(HarnessSavePng(g_login.window, ShotPath("password_paste_refused.png")));
+  PlatformTestTypeText("\xD0\xB6\xE4\xB8\xAD\xE2\x82\xAC", 0);
+  HarnessFlush();
+  EXPECT_EQ(TextOf(g_login.password), "***");
+  EXPECT_EQ(std::string(g_loginDetails.password), "sec");
+  EXPECT_TRUE(HarnessSavePng(g_login.window, ShotPath("password_nonlatin_refused.png")));
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class SessionTest : public ScreenTest {
     ASSERT_TRUE(OpenLogin());
   }
   void TearDown() override {
-    if (peer >= 0) close(peer);
+    if (peer >= 0) PeerClose(peer);
     unsetenv(kServerHostVariable);
     unsetenv(kServerPortVariable);
     ScreenTest::TearDown();
@@ -139,7 +139,7 @@ TEST_F(SessionTest, ALostConnectionBeforeAnyAnswerSaysSoAndEndsTheRun) {
   ButtonPress(g_login.connect);
   HarnessFlush();
   ASSERT_EQ(Receive(80).size(), 92u);
-  close(peer);
+  PeerClose(peer);
   peer = -1;
   ASSERT_TRUE(PumpUntil([] { return ProgramQuitCount() > 0; }));
   ASSERT_EQ(AlertTexts().size(), 1u);

@@ -26,7 +26,7 @@ struct ConnectionTest : ::testing::Test {
   }
   void TearDown() override {
     ConnectionDestroy(connection);
-    if (peer >= 0) close(peer);
+    if (peer >= 0) PeerClose(peer);
     RemoveSeamHooks();
   }
 
@@ -163,12 +163,12 @@ TEST_F(ConnectionTest, ACallbackThatDestroysTheConnectionOnAMessageIsSafe) {
   PumpRounds(20);
   EXPECT_EQ(events, std::vector<int16_t>{kConnectionMessageQueued});
   // The peer sees the connection go.
-  uint8_t byte;
+  char byte;
   EXPECT_TRUE(PumpUntil([&] { return recv(peer, &byte, 1, 0) == 0; }));
 }
 
 TEST_F(ConnectionTest, ThePeersCloseIsReportedOnceAndLeavesNoSocket) {
-  close(peer);
+  PeerClose(peer);
   peer = -1;
   ASSERT_TRUE(PumpUntil([] { return !events.empty(); }));
   PumpRounds(10);

@@ -62,7 +62,7 @@ TEST_F(NetSocketTest, OpenWithAnAddressIsConnectedBeforeItReturns) {
   uint8_t buffer[8];
   EXPECT_EQ(NetRead(s, buffer, sizeof buffer), 0u);  // nothing waiting
   NetClose(s);
-  close(peer);
+  PeerClose(peer);
 }
 
 TEST_F(NetSocketTest, OpenWithAHostNameReturnsAtOnceAndSendsWhatWasQueuedAfterTheConnect) {
@@ -81,7 +81,7 @@ TEST_F(NetSocketTest, OpenWithAHostNameReturnsAtOnceAndSendsWhatWasQueuedAfterTh
   EXPECT_EQ(ReceiveExactly(peer, 12), Bytes("queued early"));
   EXPECT_TRUE(Seam().texts.empty());
   NetClose(s);
-  close(peer);
+  PeerClose(peer);
 }
 
 TEST_F(NetSocketTest, ClosingBeforeTheLookupAnswersLeavesTheAnswerUnused) {
@@ -120,7 +120,7 @@ TEST_F(NetSocketTest, APartialSendKeepsTheTailAheadOfLaterBytes) {
   EXPECT_TRUE(got == expected);
   EXPECT_TRUE(PumpUntil([&] { return s->queued == 0; }));
   NetClose(s);
-  close(peer);
+  PeerClose(peer);
 }
 
 TEST_F(NetSocketTest, EventsHeldBackAreReportedAgainOnceEnabled) {
@@ -131,7 +131,7 @@ TEST_F(NetSocketTest, EventsHeldBackAreReportedAgainOnceEnabled) {
   ASSERT_GE(peer, 0);
   EXPECT_EQ(NetSetEventsEnabled(0), 1);
   ASSERT_TRUE(SendAll(peer, Bytes("held")));
-  close(peer);
+  PeerClose(peer);
   PumpRounds(50);
   EXPECT_EQ(record.reads, 0);
   EXPECT_EQ(record.closes, 0);
@@ -169,7 +169,7 @@ TEST_F(NetSocketTest, AnAlertHoldsSocketEventsBackUntilItIsDismissed) {
   EXPECT_EQ(g_inside.readsInside, 0);
   ASSERT_TRUE(PumpUntil([&] { return record.data.size() >= 6; }));
   EXPECT_EQ(record.data, Bytes("during"));
-  close(peer);
+  PeerClose(peer);
   NetClose(s);
   // With the layer stopped, a box no longer reaches it.
   InstallSeamHooks();
@@ -185,7 +185,7 @@ TEST_F(NetSocketTest, TheCloseEventLeavesTheRegistryBeforeItsCallbackClosesTheSo
   ASSERT_NE(s, nullptr);
   const int peer = listener.Accept();
   ASSERT_GE(peer, 0);
-  close(peer);
+  PeerClose(peer);
   ASSERT_TRUE(PumpUntil([&] { return record.closes == 1; }));
   PumpRounds(20);
   EXPECT_EQ(record.closes, 1);
@@ -201,7 +201,7 @@ TEST_F(NetSocketTest, ReadGivesZeroWhenNothingWaitsAndAfterThePeerClosed) {
   uint8_t buffer[16];
   EXPECT_EQ(NetRead(s, buffer, sizeof buffer), 0u);
   SendAll(peer, Bytes("abc"));
-  close(peer);
+  PeerClose(peer);
   ASSERT_TRUE(PumpUntil([&] { return record.reads > 0; }));
   EXPECT_EQ(NetRead(s, buffer, 2), 2u);
   EXPECT_EQ(NetRead(s, buffer, sizeof buffer), 1u);

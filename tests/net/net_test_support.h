@@ -1,14 +1,49 @@
 #pragma once
 // A peer for the network tests: a listening socket on 127.0.0.1 with an
-// ephemeral port and the accepted end, both plain POSIX. Every wait pumps the
-// program's loop a bounded number of times.
+// ephemeral port and the accepted end, plain POSIX sockets (Windows Sockets
+// on Windows). Every wait pumps the program's loop a bounded number of times.
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <windows.h>
+// windows.h names DrawState after one of its own functions.
+#undef DrawState
+using socklen_t = int;
+inline constexpr int MSG_NOSIGNAL = 0;
+// The socket layer may not have started Windows Sockets yet when a test
+// makes its listener.
+inline void PeerStartup() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  (void)started;
+}
+inline void PeerPause() { Sleep(1); }
+inline void PeerClose(int fd) { closesocket(static_cast<SOCKET>(fd)); }
+inline void PeerSetNonBlocking(int fd) {
+  u_long on = 1;
+  ioctlsocket(static_cast<SOCKET>(fd), FIONBIO, &on);
+}
+inline int PeerAccept(int fd) {
+  const SOCKET s = accept(static_cast<SOCKET>(fd), nullptr, nullptr);
+  if (s == INVALID_SOCKET) return -1;
+  PeerSetNonBlocking(static_cast<int>(s));
+  return static_cast<int>(s);
+}
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+inline void PeerStartup() {}
+inline void PeerPause() { poll(nullptr, 0, 1); }
+inline void PeerClose(int fd) { close(fd); }
+inline void PeerSetNonBlocking(int fd) { fcntl(fd, F_SETFL, O_NONBLOCK); }
+inline int PeerAccept(int fd) { return accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); }
+#endif
 
 #include <cstdint>
 #include <string>
@@ -25,7 +60,7 @@ bool PumpUntil(Done done, int rounds = 3000) {
   for (int i = 0; i < rounds; ++i) {
     if (done()) return true;
     PlatformPumpOnce();
-    poll(nullptr, 0, 1);
+    PeerPause();
   }
   return done();
 }
@@ -38,8 +73,11 @@ class TestListener {
  public:
   // receiveBuffer > 0 makes accepted sockets take little, to force partial sends.
   explicit TestListener(int receiveBuffer = 0) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (receiveBuffer > 0) setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    PeerStartup();
+    fd_ = static_cast<int>(socket(AF_INET, SOCK_STREAM, 0));
+    if (receiveBuffer > 0) {
+      setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+    }
     sockaddr_in a = {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(kLoopback);
@@ -48,9 +86,9 @@ class TestListener {
     socklen_t n = sizeof a;
     getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
     port_ = ntohs(a.sin_port);
-    fcntl(fd_, F_SETFL, O_NONBLOCK);
+    PeerSetNonBlocking(fd_);
   }
-  ~TestListener() { close(fd_); }
+  ~TestListener() { PeerClose(fd_); }
   TestListener(const TestListener&) = delete;
   TestListener& operator=(const TestListener&) = delete;
 
@@ -58,7 +96,7 @@ class TestListener {
   // The accepted end (non-blocking), or -1 when nobody connected.
   int Accept(int rounds = 3000) {
     int peer = -1;
-    PumpUntil([&] { return (peer = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0; },
+    PumpUntil([&] { return (peer = PeerAccept(fd_)) >= 0; },
               rounds);
     return peer;
   }
@@ -77,9 +115,10 @@ inline uint16_t ClosedPort() {
 inline bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
   size_t sent = 0;
   for (int i = 0; i < 10000 && sent < bytes.size(); ++i) {
-    const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const auto n = send(fd, reinterpret_cast<const char*>(bytes.data()) + sent,
+                        static_cast<int>(bytes.size() - sent), MSG_NOSIGNAL);
     if (n > 0) sent += static_cast<size_t>(n);
-    else poll(nullptr, 0, 1);
+    else PeerPause();
   }
   return sent == bytes.size();
 }
@@ -93,7 +132,7 @@ inline std::vector<uint8_t> ReceiveExactly(int fd, size_t count, int rounds = 30
         for (;;) {
           const size_t want = count - got.size() < sizeof buffer ? count - got.size() : sizeof buffer;
           if (want == 0) break;
-          const ssize_t n = recv(fd, buffer, want, 0);
+          const auto n = recv(fd, reinterpret_cast<char*>(buffer), static_cast<int>(want), 0);
           if (n <= 0) break;
           got.insert(got.end(), buffer, buffer + n);
         }
@@ -107,8 +146,10 @@ inline std::vector<uint8_t> ReceiveExactly(int fd, size_t count, int rounds = 30
 inline std::vector<uint8_t> ReceiveWaiting(int fd) {
   std::vector<uint8_t> got;
   uint8_t buffer[4096];
-  ssize_t n;
-  while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0) got.insert(got.end(), buffer, buffer + n);
+  int n;
+  while ((n = static_cast<int>(recv(fd, reinterpret_cast<char*>(buffer), sizeof buffer, 0))) > 0) {
+    got.insert(got.end(), buffer, buffer + n);
+  }
   return got;
 }
 

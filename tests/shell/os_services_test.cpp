@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -226,6 +227,39 @@ TEST_F(InDirectory, AProgramReallyStartsWithItsArgumentsAndNothingOfOurs) {
   std::stringstream inherited;
   inherited << in.rdbuf();
   EXPECT_EQ(inherited.str(), "");
+}
+
+// The Qt settings among entries: what the backend changes for itself
+// (scaling, platform theme). The test main may have chosen the platform
+// itself, so that one does not count.
+std::set<std::string> QtSettings(const std::vector<std::string>& entries) {
+  std::set<std::string> settings;
+  for (const std::string& entry : entries) {
+    if (entry.rfind("QT_", 0) == 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0) settings.insert(entry);
+  }
+  return settings;
+}
+
+// The kernel keeps the environment a process was started with; the backend
+// changed ours when the tests began.
+std::set<std::string> StartQtSettings() {
+  std::ifstream in("/proc/self/environ", std::ios::binary);
+  std::vector<std::string> entries;
+  for (std::string entry; std::getline(in, entry, '\0');) entries.push_back(entry);
+  return QtSettings(entries);
+}
+
+TEST_F(InDirectory, AProgramGetsTheEnvironmentWeWereStartedWith) {
+  const std::set<std::string> expected = StartQtSettings();
+  const fs::path list = dir_ / "environment";
+  const std::string listArg = list.string();
+  const char* argv[] = {SALVIND_ENV_PROBE, listArg.c_str(), nullptr};
+  ASSERT_TRUE(PlatformProcessStart(SALVIND_ENV_PROBE, argv));
+  ASSERT_TRUE(WaitForFile(list));
+  std::ifstream in(list);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(in, line);) got.push_back(line);
+  EXPECT_EQ(QtSettings(got), expected);
 }
 
 TEST_F(InDirectory, AStagedGameRunsFromTheGamesDirectory) {

@@ -25,7 +25,9 @@ class DefaultBoxAnswer : public ::testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new DefaultBoxAnswer);
   PlatformManualClockEnable();

@@ -1,14 +1,10 @@
 #include "tests/support/toolkit_harness.h"
 
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
-
 #include <algorithm>
 #include <cstring>
 
 #include "shell/timer.h"
+#include "tests/support/harness_screen.h"
 
 namespace {
 
@@ -156,50 +152,18 @@ std::vector<uint32_t> HarnessGrab(const Window* window, int32_t* width, int32_t*
   return HarnessGrabPlatform(window->handle, width, height);
 }
 
-namespace {
-bool SavePixels(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,
-                const std::string& path) {
-  if (pixels.empty()) return false;
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(image.scanLine(y), pixels.data() + static_cast<size_t>(y) * width,
-                static_cast<size_t>(width) * 4);
-  }
-  return image.save(QString::fromStdString(path), "PNG");
-}
-}  // namespace
-
 bool HarnessSavePng(const Window* window, const std::string& path) {
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> pixels = HarnessGrab(window, &width, &height);
-  return SavePixels(pixels, width, height, path);
+  return HarnessWritePng(pixels, width, height, path);
 }
 
 bool HarnessSavePngPlatform(PlatformWindow handle, const std::string& path) {
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> pixels = HarnessGrabPlatform(handle, &width, &height);
-  return SavePixels(pixels, width, height, path);
-}
-
-std::vector<uint32_t> HarnessGrabPresentedPlatform(PlatformWindow handle, int32_t width, int32_t height) {
-  int32_t x = 0;
-  int32_t y = 0;
-  PlatformWindowClientOrigin(handle, &x, &y);
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen || width <= 0 || height <= 0) return {};
-  const QImage image =
-      screen->grabWindow(0, x, y, width, height).toImage().convertToFormat(QImage::Format_RGB32);
-  if (image.width() != width || image.height() != height) return {};
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int row = 0; row < height; ++row) {
-    const auto* line = reinterpret_cast<const uint32_t*>(image.constScanLine(row));
-    for (int column = 0; column < width; ++column) {
-      pixels[static_cast<size_t>(row) * width + column] = line[column] & 0xFFFFFF;
-    }
-  }
-  return pixels;
+  return HarnessWritePng(pixels, width, height, path);
 }
 
 std::vector<uint32_t> HarnessGrabPresented(const Window* window) {

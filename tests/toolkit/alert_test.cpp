@@ -14,6 +14,8 @@
 
 #include "shell/modal_pause.h"
 #include "tests/support/toolkit_harness.h"
+#include "toolkit/button.h"
+#include "toolkit/edit_box.h"
 
 namespace {
 
@@ -116,6 +118,83 @@ TEST_F(AlertTest, ARealBoxPausesSocketsAndLeavesItsOwnerActive) {
   EXPECT_EQ(g_sequence, "off on ");
   EXPECT_GE(ownerLog.Count(EventActivate), 1);
   EXPECT_EQ(ownerLog.Count(EventActivate), ownerLog.Count(EventDeactivate) + 1);
+}
+
+// A window that owns an open box may be deleted from inside the box's loop
+// (the program ending while a check's message is up). The box is the
+// owner's child on the platform; deleting the owner must not take the box
+// with it, whatever path the input that opened it came by.
+struct BoxOwner {
+  Window* window = nullptr;
+  EditBox* field = nullptr;
+  Button* ok = nullptr;
+};
+BoxOwner g_owner;
+
+void DeleteOwner() {
+  ButtonDelete(g_owner.ok);
+  EditBoxDelete(g_owner.field);
+  WindowDelete(g_owner.window);
+  g_owner = BoxOwner{};
+}
+
+// Deletes the owner from inside the box's loop, then answers the box.
+void DeleteOwnerThenPressOk() {
+  QTimer::singleShot(0, [] {
+    DeleteOwner();
+    PressOkSoon();
+  });
+}
+
+TEST_F(AlertTest, DeletingTheOwnerOfAnOpenBoxLeavesTheBoxAlone) {
+  PlatformSetMessageBoxHook(nullptr);
+  enum How { kEnterInField, kClickOnButton, kFromTheTick };
+  for (How how : {kEnterInField, kClickOnButton, kFromTheTick}) {
+    SCOPED_TRACE(how);
+    g_owner.window = HarnessOpenWindow(Rect{20, 20, 220, 120}, kWindowKindDialog, nullptr, nullptr);
+    ASSERT_NE(g_owner.window, nullptr);
+    g_owner.field = EditBoxNew();
+    const Rect fieldRect{10, 10, 110, 30};
+    ASSERT_EQ(EditBoxInit(g_owner.field, g_owner.window, &fieldRect, nullptr, nullptr, 0, 0, 0, 1,
+                          nullptr, 0),
+              0);
+    g_owner.ok = ButtonNew();
+    const Rect okRect{120, 60, 180, 80};
+    ASSERT_EQ(ButtonInit(g_owner.ok, g_owner.window, &okRect, "OK", 1, 1,
+                         [](Button*, UserData) -> uint16_t {
+                           DeleteOwnerThenPressOk();
+                           Alert("You must enter a user name.", g_owner.window);
+                           return 1;
+                         },
+                         0),
+              0);
+    WindowSetDefaultButton(g_owner.window, g_owner.ok);
+    HarnessFlush();
+    switch (how) {
+      case kEnterInField:
+        EditBoxSetFocus(g_owner.field);
+        HarnessFlush();
+        ASSERT_TRUE(HarnessType(13));
+        break;
+      case kClickOnButton:
+        HarnessClick(g_owner.window, 150, 70);
+        break;
+      case kFromTheTick:
+        EventPost(g_owner.window,
+                  [](void*, Event*) -> uint16_t {
+                    DeleteOwnerThenPressOk();
+                    Alert("Connection to the Orva server has been terminated.", g_owner.window);
+                    return 1;
+                  },
+                  EventIdle, nullptr, nullptr, 0, 0, 0, 0);
+        HarnessAdvance(1);
+        break;
+    }
+    HarnessFlush();
+    EXPECT_EQ(g_owner.window, nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(WindowsList()->count, 0);
+  }
 }
 
 }  // namespace

@@ -8,10 +8,16 @@
 
 namespace {
 
-// The backend's decoration sizes; the arithmetic below spells them out.
-constexpr int kCaption = 18;
-constexpr int kDialogFrames = 6;  // both sides
-constexpr int kBorders = 2;
+// The backend's decoration sizes (fixed numbers on Qt, the system's on
+// Windows); the arithmetic below spells them out.
+PlatformWindowMetrics DecorationMetrics() {
+  PlatformWindowMetrics m{};
+  PlatformWindowGetMetrics(&m);
+  return m;
+}
+const int kCaption = DecorationMetrics().captionHeight;
+const int kDialogFrames = 2 * DecorationMetrics().dialogFrameHeight;  // both sides
+const int kBorders = 2 * DecorationMetrics().borderHeight;
 
 struct WindowFixture : ::testing::Test {
   void SetUp() override { HarnessStart(); }

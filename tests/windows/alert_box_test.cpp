@@ -17,6 +17,7 @@
 #include "tests/net/net_test_support.h"
 #include "tests/support/toolkit_harness.h"
 #include "tests/windows/window_peek.h"
+#include "toolkit/button.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/font.h"
 #include "toolkit/text_draw.h"
@@ -211,6 +212,29 @@ TEST_F(AlertBoxTest, OkClosesInTwoStepsByClickOrEnter) {
     EXPECT_EQ(Newest(), owner);
     EXPECT_EQ(EventQueuedCount(), 0);
     WindowSetProc(owner, nullptr);
+  }
+}
+
+// Two Enter presses before the next tick both reach "OK"; a close request
+// may come on top. The box goes once, and nothing queued for it outlives it.
+TEST_F(AlertBoxTest, OkTwiceOrOkAndACloseRequestCloseTheBoxOnce) {
+  enum How { kOkTwice, kOkThenCloseRequest };
+  for (How how : {kOkTwice, kOkThenCloseRequest}) {
+    SCOPED_TRACE(how);
+    Window* w = Open("Server going down at noon.");
+    ASSERT_NE(w, nullptr);
+    // What Enter does, wherever the focus is: press the default button.
+    ASSERT_NE(w->defaultButton, nullptr);
+    ButtonPress(w->defaultButton);
+    if (how == kOkTwice) {
+      ButtonPress(w->defaultButton);
+    } else {
+      PlatformTestRequestClose(w->handle);
+    }
+    EXPECT_LE(EventQueuedCount(), 1);
+    HarnessAdvance(3);
+    EXPECT_EQ(Newest(), nullptr);
+    EXPECT_EQ(EventQueuedCount(), 0);
   }
 }
 

@@ -130,13 +130,14 @@ void ArchedWindowDraw(QImage* img, const QRect& r, Pane pane) {
 }
 
 void DoorDraw(QImage* img, const QRect& r, Door door, bool arched) {
-  const QPolygon outline = arched ? ArchPolygon(r.left(), r.top(), r.right(), r.bottom())
-                                  : QPolygon(QRect(r.topLeft(), r.bottomRight() - QPoint(0, 0)));
+  const QPolygon outline =
+      arched ? ArchPolygon(r.left(), r.top(), r.right(), r.bottom()) : QPolygon(r);
   PixelPainter p(img);
   OutlinedPolygon(p, outline, door == Door::Shut ? kWood : kGlow, kWoodDeep);
-  p.setClipRegion(QRegion(outline.boundingRect().adjusted(1, 1, -1, 0)) &
-                  QRegion(arched ? ArchPolygon(r.left() + 1, r.top() + 1, r.right() - 1, r.bottom())
-                                 : QPolygon(r.adjusted(1, 1, -1, 0))));
+  // Planks, light and leaf stay inside the frame.
+  const QPolygon inside = arched ? ArchPolygon(r.left() + 1, r.top() + 1, r.right() - 1, r.bottom())
+                                 : QPolygon(r.adjusted(1, 1, -1, 0));
+  p.setClipRegion(QRegion(inside) & QRegion(r.adjusted(1, 1, -1, 0)));
   p.setPen(Qt::NoPen);
   const int inner = r.width() - 2;
   if (door == Door::Shut) {

@@ -1,10 +1,10 @@
 #include "tools/art/building_set.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/art/building_plots.h"
@@ -44,8 +44,9 @@ bool WriteText(const QString& path, const QByteArray& text) {
   return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() && f.commit();
 }
 
-// Writes the frames, reusing the file of an earlier identical frame, and
-// returns the description of the animation.
+// Writes the frames, reusing the file of an earlier identical frame (the
+// packer makes one image per distinct file), and lists the file of each
+// frame in order.
 bool WriteFrames(const std::vector<QImage>& frames, const char* stem, const QDir& dir,
                  std::vector<QString>* written, std::vector<QImage>* writtenImages,
                  std::vector<QString>* files) {

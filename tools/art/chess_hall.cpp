@@ -23,12 +23,13 @@ bool Fold(int i, int phase, double spacing) {
 }
 
 void PennantDraw(QImage* img, int phase) {
-  VLine(img, 80, 2, 15, kIron);
-  // The cloth keeps one outline; only its folds travel.
-  for (int i = 0; i < 10; ++i) {
+  VLine(img, 80, 1, 15, kIron);
+  // The cloth keeps one outline; only its folds travel. It is tall enough
+  // that the building's outline leaves its colour inside.
+  for (int i = 0; i < 12; ++i) {
     const QRgb c = Fold(i, phase, 0.9) ? kSealShade : kSeal;
-    VLine(img, 81 + i, 3 + i / 5, 8 - i / 5, c);
-    if (!Fold(i + 1, phase, 0.9) && Fold(i, phase, 0.9)) Dot(img, 81 + i, 3 + i / 5, kRoofLight);
+    VLine(img, 81 + i, 2 + i / 4, 10 - i / 4, c);
+    if (!Fold(i + 1, phase, 0.9) && Fold(i, phase, 0.9)) VLine(img, 81 + i, 3 + i / 4, 4 + i / 4, kRoofLight);
   }
 }
 
@@ -44,7 +45,7 @@ void BannerDraw(QImage* img, const QRect& r, int phase) {
       const bool edge = x == r.left() || x == r.right() || y == r.top() + 1;
       const bool dark = ((x - r.left() + 1) / 3 + (y - r.top() + 1) / 3) % 2 == 0;
       QRgb c = edge ? kGlowDeep : dark ? kInk : kParchment;
-      if (Fold(x - r.left(), phase, 1.1) && !edge) c = dark ? kWoodDeep : kParchmentShade;
+      if (Fold(x - r.left(), phase, 1.1) && !edge) c = dark ? kWoodDark : kParchmentEdge;
       Dot(img, x, y, c);
     }
 }

@@ -36,13 +36,24 @@ void BackdropDraw(QImage* img) {
   SunDraw(img, QPoint(88, 6), 5, 16);
   HillsFill(img, QRect(0, 6, kWidth, kWallTop), 11, 3, 2.6, 0.8, kHillFar, kCloudShade);
   HillsFill(img, QRect(0, 10, kWidth, kWallTop), 15, 2, 4.1, 2.0, kHillNear, kGrassShade);
-  // Roofs of the town beyond the wall, small with the distance.
-  for (int x = 170; x < 620; x += 37 + (x / 7) % 13) {
+  // Roofs and tree tops of the town beyond the wall, small with the
+  // distance, their right slopes turned from the light.
+  for (int x = 124, i = 0; x < 630; x += 30 + (x * 7) % 19, ++i) {
     PixelPainter p(img);
-    const int w = 12 + x % 5;
-    OutlinedPolygon(p, QPolygon({QPoint(x, kWallTop), QPoint(x + w / 2, kWallTop - 7),
-                                 QPoint(x + w, kWallTop)}),
-                    (x / 37) % 2 ? kRoof : kRoofLight, kStoneDark);
+    if (i % 3 == 2) {
+      OutlinedEllipse(p, QRect(x, kWallTop - 8, 12, 10), kLeafDark, kLeafDeep);
+      p.end();
+      HLine(img, x + 3, x + 5, kWallTop - 6, kGrass);
+      continue;
+    }
+    const int w = 16 + x % 6;
+    OutlinedPolygon(p, QPolygon({QPoint(x, kWallTop), QPoint(x + 4, kWallTop - 6),
+                                 QPoint(x + w - 4, kWallTop - 6), QPoint(x + w, kWallTop)}),
+                    i % 2 ? kRoof : kRoofLight, kStoneDark);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgb(kRoofShade));
+    p.drawPolygon(QPolygon({QPoint(x + w - 4, kWallTop - 5), QPoint(x + w - 1, kWallTop - 1),
+                            QPoint(x + w - 5, kWallTop - 1)}));
   }
   StoneWallFill(img, QRect(0, kWallTop, kWidth, kWallFoot - kWallTop), 12, 5);
   HLine(img, 0, kWidth - 1, kWallTop, kStoneDark);

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The Windows leg: installs MinGW-w64, Wine, Xvfb and the googletest sources
+# (only what is missing), builds the tools natively, cross-builds the client
+# and its tests for x86_64 Windows, runs the suite under wine64 on a private
+# X display, then the real-display check (splash and gate pixel for pixel,
+# typing into the login window, the access request at a peer).
+# The i686 build is not part of the leg (these machines cannot run 32-bit
+# programs): scripts/legs/windows.sh --i686 only builds it.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth openbox xdotool
+  imagemagick googletest python3 cmake ninja-build)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for attempt in 1 2 3 4 5; do
+    $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+      $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" && break
+    echo "apt-get failed (lock?); retrying in 20 s"; sleep 20
+  done
+fi
+
+if [ "${1:-}" = "--i686" ]; then
+  cmake --preset ci >/dev/null
+  cmake --build --preset ci --target orva-art orva-pack
+  cmake --preset mingw32 >/dev/null
+  cmake --build --preset mingw32
+  exit 0
+fi
+
+# The build runs the picture generator and packer of a native build.
+cmake --preset ci >/dev/null
+cmake --build --preset ci --target orva-art orva-pack orva-inspect
+cmake --preset mingw64 >/dev/null
+cmake --build --preset mingw64
+
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINE="$wine64" WINEDEBUG=-all WINEPREFIX="$PWD/build/mingw64/wine" WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A display number nobody uses, and everything we start stopped on exit.
+display=""
+for n in $(seq 200 299); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display"; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wm_pid=""
+cleanup() {
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+  WINEPREFIX="$WINEPREFIX" timeout 30 wineserver -k 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=":$display"
+for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  timeout 300 "$wine64" wineboot -i >/dev/null 2>&1 || true
+fi
+# One wine server for the whole leg, so each test program starts quickly.
+timeout 600 wineserver -p 600 >/dev/null 2>&1 &
+
+status=0
+ctest --preset mingw64 --timeout 600 || status=1
+
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 1
+python3 tests/win32/display/display_check.py build/mingw64/stage build/ci/tools/orva-inspect \
+  ${SALVIND_SCREENSHOT_DIR:+"$SALVIND_SCREENSHOT_DIR"} || status=1
+exit $status
