@@ -53,7 +53,7 @@ def read_ppm(data):
 def expected_picture(args, name):
     png = os.path.join(WORK, name + ".png")
     run(INSPECT, "file", *args, "--png", png)
-    return read_ppm(run("convert", png, "ppm:-"))
+    return read_ppm(run("convert", png, "-depth", "8", "ppm:-"))
 
 
 def window_geometry(title):
@@ -61,16 +61,25 @@ def window_geometry(title):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
                            capture_output=True, text=True, timeout=30).stdout.split()
     for window in found:
-        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                             capture_output=True, text=True, timeout=30).stdout
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        if values:
-            return window, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        # xwininfo gives the absolute position; a window manager's frame
+        # confuses other tools.
+        out = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True,
+                             timeout=30).stdout
+        values = {}
+        for line in out.splitlines():
+            if ":" in line:
+                key, _, value = line.strip().partition(":")
+                values[key.strip()] = value.strip()
+        try:
+            return (window, int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                    int(values["Width"]), int(values["Height"]))
+        except (KeyError, ValueError):
+            continue
     return None
 
 
 def screen_area(x, y, w, h):
-    return read_ppm(run("import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "ppm:-"))
+    return read_ppm(run("import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "ppm:-"))
 
 
 def save_shot(title, name):
