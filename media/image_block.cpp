@@ -12,9 +12,11 @@ void SwapHeader(uint8_t* b) {
   for (size_t off = 16; off < kBlockHeaderSize; off += 4) Swap32At(b + off);
 }
 
-// True when a colour table's count word at offset lies inside the block.
+// True when a colour table's count word at offset lies inside the block and
+// after its header: a count overlapping the header would be swapped twice,
+// and the offset read back after the swap would point elsewhere.
 bool CountFits(uint32_t offset, size_t size) {
-  return offset == 0 || (offset <= size && size - offset >= 4);
+  return offset == 0 || (offset >= kBlockHeaderSize && offset <= size && size - offset >= 4);
 }
 
 }  // namespace
