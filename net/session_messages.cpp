@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "core/memory.h"
 #include "lobby/building.h"
+#include "lobby/game_launch.h"
 #include "lobby/disclaimer_document.h"
 #include "lobby/disclaimer_window.h"
 #include "lobby/gate.h"
@@ -15,6 +17,7 @@
 #include "lobby/room.h"
 #include "lobby/status_window.h"
 #include "lobby/welcome_window.h"
+#include "media/animation.h"
 #include "net/connection.h"
 #include "net/message_send.h"
 #include "net/service.h"
@@ -172,7 +175,13 @@ void OnRoomInfo(const uint8_t* body, uint32_t length) {
     RoomFree(room->id, room);
     return;
   }
-  if (g_session.connection) GameImageRequestSend(g_session.connection, room->id);
+  RoomLookAtImageFile(room, g_session.connection);
+}
+
+void OnGameImage(const uint8_t* body, uint32_t length) {
+  Room* room = RoomListFind(U32(body));
+  if (!room) return;
+  RoomTakeImageSet(room, std::span<const uint8_t>(body + 4, length - 4));
 }
 
 void OnRoomStatus(const uint8_t* body) {
@@ -180,6 +189,7 @@ void OnRoomStatus(const uint8_t* body) {
   if (!room) return;
   const uint16_t state = U16(body + 8);
   if (state == kRoomStateGone) {
+    if (room->idle) AnimationStop(room->idle);
     if (room == g_status.hovered) StatusWindowHide();
     const Rect where = room->rect;
     RoomListRemove(room);
@@ -189,7 +199,11 @@ void OnRoomStatus(const uint8_t* body) {
   room->players = U32(body + 4);
   if (state != room->state) {
     room->state = state;
-    if (room->entering) room->entering = 0;
+    if (room->entering) {
+      // The game is not launched: the animation never reaches its end.
+      AnimationStop(room->enter);
+      room->entering = 0;
+    }
     RoomRedraw(room);
   }
   if (room == g_status.hovered) StatusWindowDraw(g_status.window);
@@ -226,9 +240,11 @@ void SessionHandleMessage() {
     case kMessageRoomStatus:
       OnRoomStatus(body);
       break;
+    case kMessageGameImage:
+      OnGameImage(body, length);
+      break;
     default:
-      // GameImage needs a room's graphics, EntryList is converted and
-      // dropped; anything else is only freed.
+      // An EntryList is converted and dropped; anything else is only freed.
       break;
   }
   MemFree(body);
