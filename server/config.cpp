@@ -11,6 +11,8 @@
 #include <set>
 #include <toml++/toml.h>
 
+#include "server/registration_rules.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -140,7 +142,31 @@ bool ReadRoom(const Reader& r, RoomConfig* room) {
   return true;
 }
 
+// The same rules as a registration from a client, so a seeded account is one
+// a client could have made.
+bool ReadSeedAccount(const Reader& r, SeedAccount* account) {
+  if (!r.Text("user", &account->name, true) || !r.Text("password", &account->password, true) ||
+      !r.Text("full_name", &account->fullName, true) || !r.Text("email", &account->email) ||
+      !r.Text("info", &account->personalInfo)) {
+    return false;
+  }
+  if (!RegistrationNameValid(account->name.c_str()) || account->name.size() > 31) {
+    return r.Fail("user", "must be 1 to 31 letters and digits");
+  }
+  const std::string& password = account->password;
+  if (password.size() < 4 || password.size() > 31 ||
+      std::any_of(password.begin(), password.end(), [](char ch) { return ch < 1; })) {
+    return r.Fail("password", "must be 4 to 31 characters, each from 1 to 127");
+  }
+  if (account->fullName.empty() || account->fullName.size() > 127) return r.Fail("full_name", "must be 1 to 127 characters");
+  if (account->email.size() > 127) return r.Fail("email", "must be at most 127 characters");
+  if (account->personalInfo.size() > 1023) return r.Fail("info", "must be at most 1023 characters");
+  return true;
+}
+
 }  // namespace
+
+bool ConfigSetListen(const std::string& text, ServerConfig* config) { return ParseListen(text, config); }
 
 uint32_t DefaultHashWorkers() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -205,6 +231,18 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
       if (!ids.insert(room.id).second) return *error = section + ".id: " + std::to_string(room.id) + " is used twice", false;
       room.imageSet = Resolve(base, room.imageSet);
       c.rooms.push_back(std::move(room));
+    }
+  }
+  if (const toml::node* n = root.get("account")) {
+    const toml::array* accounts = n->as_array();
+    if (!accounts) return *error = "account: must be an array of tables ([[account]])", false;
+    for (size_t i = 0; i < accounts->size(); ++i) {
+      const toml::table* t = accounts->get(i)->as_table();
+      const std::string section = "account[" + std::to_string(i) + "]";
+      if (!t) return *error = section + ": must be a table", false;
+      SeedAccount account;
+      if (!ReadSeedAccount(Reader{t, section, error}, &account)) return false;
+      c.accounts.push_back(std::move(account));
     }
   }
   *config = std::move(c);

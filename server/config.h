@@ -25,6 +25,16 @@ struct RoomConfig {
   uint32_t players = 0;
 };
 
+// An account made at start when no account of its name exists: how a demo
+// lobby has a user to log in with from its first run.
+struct SeedAccount {
+  std::string name;  // 1 to 31 ASCII letters and digits
+  std::string password;
+  std::string fullName;
+  std::string email;
+  std::string personalInfo;
+};
+
 struct ServerConfig {
   std::string listenHost = "127.0.0.1";
   uint16_t listenPort = 2000;  // 0: any free port
@@ -47,11 +57,16 @@ struct ServerConfig {
   std::string disclaimerFile;
   std::string welcomeFile;
   std::vector<RoomConfig> rooms;
+  std::vector<SeedAccount> accounts;
 };
 
 // Reads and checks the file at path. On failure returns false and sets error
 // to one line naming the key and what is wrong with it.
 bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* error);
+
+// Replaces the listening address and port with text of the form
+// ADDRESS:PORT (port 0: any free port); false when it is not of that form.
+bool ConfigSetListen(const std::string& text, ServerConfig* config);
 
 // The account database and the admin socket inside the data directory.
 std::string ConfigDatabasePath(const ServerConfig& config);

@@ -19,18 +19,43 @@ namespace {
 constexpr int kExitBadConfig = 2;
 
 int Usage() {
-  std::fprintf(stderr, "usage: orva-lobbyd --config FILE\n");
+  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
   return kExitBadConfig;
+}
+
+// Makes the configuration's seeded accounts that do not exist yet. An
+// account that exists is left as it is, whatever its password is now.
+bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
+  for (const SeedAccount& seed : config.accounts) {
+    Account existing;
+    const StoreResult found = store->Find(seed.name, &existing);
+    if (found == StoreResult::kOk) continue;
+    if (found != StoreResult::kNotFound) return false;
+    Account account;
+    account.name = seed.name;
+    account.passwordHash = PasswordHashMake(seed.password, config.hash);
+    account.fullName = seed.fullName;
+    account.email = seed.email;
+    account.personalInfo = seed.personalInfo;
+    if (account.passwordHash.empty() || store->Create(account) != StoreResult::kOk) return false;
+    ServerLog("account %s made from the configuration", seed.name.c_str());
+  }
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 || std::strcmp(argv[1], "--config") != 0) return Usage();
+  if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
+  if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
   ServerConfig config;
   std::string error;
   if (!ConfigLoad(argv[2], &config, &error)) {
     std::fprintf(stderr, "orva-lobbyd: %s: %s\n", argv[2], error.c_str());
+    return kExitBadConfig;
+  }
+  if (argc == 5 && !ConfigSetListen(argv[4], &config)) {
+    std::fprintf(stderr, "orva-lobbyd: --listen: must be ADDRESS:PORT with a numeric address\n");
     return kExitBadConfig;
   }
   if (!PasswordHashInit()) {
@@ -47,6 +72,10 @@ int main(int argc, char** argv) {
   if (!store) {
     std::fprintf(stderr, "orva-lobbyd: %s\n", error.c_str());
     return kExitBadConfig;
+  }
+  if (!SeedAccounts(config, store.get())) {
+    std::fprintf(stderr, "orva-lobbyd: the configuration's accounts cannot be made\n");
+    return 1;
   }
   LobbyServer server(io, std::move(config), std::move(store));
   if (!server.Start(&error)) {

@@ -129,6 +129,10 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
       {"duplicate room id", ConfigText("") + "[[room]]\nid = 1\nname = \"go\"\naddress = \"127.0.0.1\"\nport = 1\n"
                                              "image_file = \"go.ogi\"\nimage_set = \"sets/go.set\"\n",
        "room[1].id: 1 is used twice"},
+      {"seeded account with a bad name", ConfigText("") + "[[account]]\nuser = \"de mo\"\npassword = \"orva\"\nfull_name = \"D\"\n",
+       "account[0].user:"},
+      {"seeded account with a short password", ConfigText("") + "[[account]]\nuser = \"demo\"\npassword = \"orv\"\nfull_name = \"D\"\n",
+       "account[0].password:"},
   };
   for (const Case& k : cases) {
     dir_.Write("lobby.toml", k.text);
@@ -169,6 +173,26 @@ TEST_F(LobbydProcess, AnAnsweredRegistrationSurvivesKillNine) {
   ASSERT_TRUE(c.Connect(ListeningPort(server->Output())));
   EXPECT_TRUE(c.Admitted("tina", "pass1"));
   EXPECT_EQ(server->Output().find("pass1"), std::string::npos) << "no password in the log";
+}
+
+TEST_F(LobbydProcess, ConfiguredAccountsAreMadeOnceAndTheListenOptionWins) {
+  // The configuration's own address cannot be bound: only --listen makes the
+  // server start.
+  std::string text = ConfigText() + "[[account]]\nuser = \"demo\"\npassword = \"orva\"\nfull_name = \"Demo Player\"\n";
+  text.replace(text.find("127.0.0.1:0"), 11, "192.0.2.1:9");
+  dir_.Write("lobby.toml", text);
+  for (int run = 0; run < 2; ++run) {
+    Process server({ORVA_LOBBYD, "--config", dir_.File("lobby.toml"), "--listen", "127.0.0.1:0"});
+    ASSERT_TRUE(server.WaitForOutput("with 1 rooms\n")) << server.Output();
+    const bool made = server.Output().find("account demo made") != std::string::npos;
+    EXPECT_EQ(made, run == 0) << "made at the first start only: " << server.Output();
+    TestClient c;
+    ASSERT_TRUE(c.Connect(ListeningPort(server.Output())));
+    EXPECT_TRUE(c.Admitted("demo", "orva"));
+    EXPECT_EQ(server.Output().find("orva\n"), std::string::npos) << "no password in the log";
+    server.Signal(SIGTERM);
+    EXPECT_EQ(server.Wait(), 0);
+  }
 }
 
 TEST_F(LobbydProcess, LobbyctlTalksToTheRunningServer) {
