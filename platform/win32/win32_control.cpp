@@ -15,6 +15,58 @@
 namespace {
 
 PlatformControlKeyFilter g_keyFilter = nullptr;
+PlatformControlInputGate g_inputGate = nullptr;
+
+// What the user does to a control: keys, mouse buttons and drops. A control
+// of a window held back by a modal one gets none of them.
+bool IsUserInput(UINT message) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSCHAR:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_CONTEXTMENU:
+    case WM_DROPFILES:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whatever would change a typed-only edit other than a typed character: the
+// clipboard, undo, the context menu, and Delete (a deletion the program's
+// own copy of the text would not see).
+bool RefusedByTypedOnly(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+    case WM_CONTEXTMENU:
+    case WM_DROPFILES:
+      return true;
+    case WM_KEYDOWN:
+      return wParam == VK_DELETE || (wParam == VK_INSERT && (GetKeyState(VK_SHIFT) & 0x8000));
+    default:
+      return false;
+  }
+}
+
+bool Gate(PlatformWindowRecord* record) {
+  if (!g_inputGate) return true;
+  Win32BeginReport(record);
+  const bool let = g_inputGate(record);
+  return Win32EndReport(record) && let;
+}
 
 PlatformWindowRecord* Control(PlatformWindow window) {
   PlatformWindowRecord* record = Win32Live(window);
@@ -25,6 +77,11 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   PlatformWindowRecord* record = Win32RecordOf(hwnd);
   if (!record || !record->controlProc) return DefWindowProcA(hwnd, message, wParam, lParam);
   const WNDPROC own = record->controlProc;
+  if (IsUserInput(message) && !Gate(record)) return 0;
+  if (record->typedOnly && RefusedByTypedOnly(message, wParam)) {
+    if (message == WM_KEYDOWN || message == WM_PASTE) MessageBeep(MB_OK);
+    return 0;
+  }
   if (message == WM_CHAR && g_keyFilter) {
     Win32BeginReport(record);
     const bool let = g_keyFilter(record, static_cast<uint32_t>(wParam) & 0xFF, Win32Modifiers());
@@ -76,6 +133,8 @@ int32_t TextLength(PlatformWindowRecord* record) {
 
 void PlatformSetControlKeyFilter(PlatformControlKeyFilter filter) { g_keyFilter = filter; }
 
+void PlatformSetControlInputGate(PlatformControlInputGate gate) { g_inputGate = gate; }
+
 PlatformWindow PlatformEditCreate(PlatformWindow parent, const PlatformRect& rect, uint32_t flags,
                                   const char* text, uint16_t id, uintptr_t data) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -86,7 +145,9 @@ PlatformWindow PlatformEditCreate(PlatformWindow parent, const PlatformRect& rec
     style |= ES_AUTOHSCROLL;
   }
   if (flags & kPlatformEditBorder) style |= WS_BORDER;
-  return Make(parent, "EDIT", rect, style, text, id, data);
+  PlatformWindowRecord* record = Make(parent, "EDIT", rect, style, text, id, data);
+  if (record && (flags & kPlatformEditTypedOnly) && !(flags & kPlatformEditMultiLine)) record->typedOnly = true;
+  return record;
 }
 
 PlatformWindow PlatformButtonCreate(PlatformWindow parent, const PlatformRect& rect,

@@ -32,6 +32,7 @@ struct PlatformWindowRecord {
   // Controls only: the control's own window procedure behind our subclass.
   bool isControl = false;
   WNDPROC controlProc = nullptr;
+  bool typedOnly = false;  // an edit changed only by typed characters
 
   int reporting = 0;   // depth of calls into the toolkit on the stack
   bool doomed = false; // destroyed while reporting: freed when the last returns
