@@ -10,8 +10,9 @@ legs=(
   "sanitize|scripts/legs/suite.sh sanitize"
   "display|scripts/legs/display.sh"
   "fuzz|scripts/legs/fuzz.sh"
-  "windows|scripts/legs/windows.sh"
 )
+# The Windows leg (scripts/legs/windows.sh) is run by hand until its first
+# Wine start is bounded: once, under load, core_tests waited out its 600 s.
 
 summary=()
 failed=0
