@@ -1,9 +1,11 @@
 #include "server/admin_socket.h"
 
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "server/lobby_server.h"
@@ -75,6 +77,14 @@ AdminSocket::AdminSocket(asio::io_context& io, LobbyServer& server) : io_(io), s
 AdminSocket::~AdminSocket() { Close(); }
 
 bool AdminSocket::Open(const std::string& path, std::string* error) {
+  // A socket's address holds a path of at most this many bytes; the
+  // endpoint would throw on a longer one.
+  const size_t limit = sizeof(sockaddr_un::sun_path) - 1;
+  if (path.size() > limit) {
+    *error = "admin socket " + path + ": the path is longer than " + std::to_string(limit) +
+             " bytes; choose a data_dir nearer the root";
+    return false;
+  }
   asio::error_code ec;
   {
     Local::socket probe(io_);

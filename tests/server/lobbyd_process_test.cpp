@@ -133,6 +133,8 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
        "account[0].user:"},
       {"seeded account with a short password", ConfigText("") + "[[account]]\nuser = \"demo\"\npassword = \"orv\"\nfull_name = \"D\"\n",
        "account[0].password:"},
+      {"admin socket path too long", ConfigText("").replace(ConfigText("").find("\"state\""), 7, "\"" + std::string(120, 's') + "\""),
+       "the path is longer than"},
   };
   for (const Case& k : cases) {
     dir_.Write("lobby.toml", k.text);
