@@ -179,6 +179,10 @@ void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t
   if (!room) return;
   const std::vector<uint8_t> answer = GameImageBuild(room->config.id, room->set);
   connection.Send(kMessageGameImage, answer);
+  // One line per set sent tells an operator (and the end-to-end tests) which
+  // clients read their buildings from their own cache and which asked.
+  ServerLog("#%llu sent the building set of room %u", static_cast<unsigned long long>(connection.Id()),
+            room->config.id);
 }
 
 void LobbyServer::OnLeaving(ClientConnection* connection) {

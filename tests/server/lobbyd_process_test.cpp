@@ -1,5 +1,6 @@
 // orva-lobbyd and orva-lobbyctl as processes: a bad configuration, the
-// signals, a registration that survives kill -9, and the control program.
+// signals, a registration that survives kill -9, the log of building sets
+// sent, and the control program.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -195,6 +196,24 @@ TEST_F(LobbydProcess, ConfiguredAccountsAreMadeOnceAndTheListenOptionWins) {
     server.Signal(SIGTERM);
     EXPECT_EQ(server.Wait(), 0);
   }
+}
+
+TEST_F(LobbydProcess, EveryBuildingSetSentIsLogged) {
+  dir_.Write("lobby.toml", ConfigText());
+  auto server = StartServer();
+  TestClient c;
+  ASSERT_TRUE(c.Connect(ListeningPort(server->Output())));
+  ASSERT_TRUE(c.Admitted("vera", "pass1", true));
+  // A request for a room the server does not have is not answered, nor logged.
+  ASSERT_TRUE(c.Send(kMessageGameImageRequest, {0, 0, 0, 42}));
+  ASSERT_TRUE(c.Send(kMessageGameImageRequest, {0, 0, 0, 1}));
+  Frame f;
+  ASSERT_TRUE(c.ReadSkippingEchoes(&f));
+  EXPECT_EQ(f.type, kMessageGameImage);
+  ASSERT_TRUE(server->WaitForOutput("sent the building set of room 1\n")) << server->Output();
+  EXPECT_EQ(server->Output().find("room 42"), std::string::npos) << server->Output();
+  server->Signal(SIGTERM);
+  EXPECT_EQ(server->Wait(), 0);
 }
 
 TEST_F(LobbydProcess, LobbyctlTalksToTheRunningServer) {
