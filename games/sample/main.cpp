@@ -39,9 +39,15 @@ int main(int argc, char** argv) {
   auto* heading = new QLabel(QString("<b>%1</b>").arg(game.toHtmlEscaped()));
   heading->setAlignment(Qt::AlignCenter);
   layout->addWidget(heading);
-  layout->addWidget(new QLabel(QString("Player: %1").arg(user)));
-  layout->addWidget(new QLabel(QString("Game server: %1 (%2), port %3").arg(Dotted(address), address, port)));
+  // Plain text, selectable and focused, so a player can copy where the game
+  // server is (Ctrl+A, Ctrl+C); a user name is never read as markup.
+  auto* details = new QLabel(QString("Player: %1\nGame server: %2 (%3), port %4")
+                                 .arg(user, Dotted(address), address, port));
+  details->setTextFormat(Qt::PlainText);
+  details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  layout->addWidget(details);
   window.resize(340, 120);
   window.show();
+  details->setFocus();
   return app.exec();
 }

@@ -1,7 +1,9 @@
 // Modal boxes, beep, sleep and the immediate exit on Qt.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 
@@ -41,6 +43,11 @@ void PlatformMessageBox(PlatformWindow owner, const char* title, const char* tex
                       QMessageBox::Ok, parent);
       box.setWindowFlag(Qt::WindowStaysOnTopHint, QtKeptOnTopShown());
       QtPublishDecorations(&box, kPlatformDecorCaption | kPlatformDecorSystemMenu);
+      // Ctrl+C copies the message, wherever the focus is, as system message
+      // boxes do: people paste error messages into their reports.
+      const QString message = box.text();
+      QObject::connect(new QShortcut(QKeySequence::Copy, &box), &QShortcut::activated,
+                       [message] { QGuiApplication::clipboard()->setText(message); });
       // Qt does not re-enter a timer whose handler is still running: if the
       // box was opened from inside a tick, drive the ticks from here meanwhile.
       QtTickDriverScope ticks;
