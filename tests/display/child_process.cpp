@@ -27,7 +27,8 @@ ChildProcess::~ChildProcess() { Stop(); }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          const std::string& directory, const std::string& outputPath) {
-  if (argv.empty() || pid_ > 0) return false;
+  // A child that has ended and been reaped may be started again.
+  if (argv.empty() || (pid_ > 0 && !reaped_)) return false;
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
