@@ -4,8 +4,10 @@
 // its title, "Orva:<game> <user>".
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -39,15 +41,16 @@ int main(int argc, char** argv) {
   auto* heading = new QLabel(QString("<b>%1</b>").arg(game.toHtmlEscaped()));
   heading->setAlignment(Qt::AlignCenter);
   layout->addWidget(heading);
-  // Plain text, selectable and focused, so a player can copy where the game
-  // server is (Ctrl+A, Ctrl+C); a user name is never read as markup.
-  auto* details = new QLabel(QString("Player: %1\nGame server: %2 (%3), port %4")
-                                 .arg(user, Dotted(address), address, port));
+  // Plain text, so a user name is never read as markup; selectable, and
+  // Ctrl+C copies all of it, so a player can paste where the game server is.
+  const QString text = QString("Player: %1\nGame server: %2 (%3), port %4").arg(user, Dotted(address), address, port);
+  auto* details = new QLabel(text);
   details->setTextFormat(Qt::PlainText);
-  details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  details->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(details);
+  QObject::connect(new QShortcut(QKeySequence::Copy, &window), &QShortcut::activated,
+                   [text] { QGuiApplication::clipboard()->setText(text); });
   window.resize(340, 120);
   window.show();
-  details->setFocus();
   return app.exec();
 }

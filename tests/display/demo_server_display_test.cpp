@@ -187,7 +187,17 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   }
   if (docs) {
     DocsShot("lobby_demo.png", x_.FramedArea(lobby).united(x_.FramedArea(welcome)));
+    // The lobby stands in front of the welcome window; for its own picture
+    // the welcome window comes forward, then the lobby again.
+    desktop_.Activate(welcome);
+    for (int i = 0; i < 20 && x_.StackingIndex(welcome) < x_.StackingIndex(lobby); ++i) {
+      std::this_thread::sleep_for(100ms);
+    }
     DocsShot("welcome_demo.png", x_.FramedArea(welcome));
+    desktop_.Activate(lobby);
+    for (int i = 0; i < 20 && x_.StackingIndex(lobby) < x_.StackingIndex(welcome); ++i) {
+      std::this_thread::sleep_for(100ms);
+    }
   }
 
   // An open building lives: its idle animation shows more than one picture.
@@ -226,7 +236,7 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   Shot("game");
   if (docs) std::this_thread::sleep_for(500ms);  // the game's first paint
   if (docs) DocsShot("game_demo.png", x_.FramedArea(lobby).united(x_.FramedArea(game)));
-  EXPECT_EQ(CopiedText(game, Select::kAll), kChessGameText);
+  EXPECT_EQ(CopiedText(game, Select::kAsItIs), kChessGameText);
   EXPECT_EQ(GameProcesses("chess").size(), 1u);
 
   // With the lobby in front, a second double click raises the running game

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The headless demo: the whole road of the end-to-end scenario (the real
+# lobby server, the client and a sample game) on a private Xvfb with
+# openbox, saving the README's pictures into docs/screenshots/ (or the
+# folder given): splash_demo, gate_demo, login_demo, lobby_demo,
+# welcome_demo, status_demo and game_demo. Uses the ci build, like the
+# display leg; nothing waits for a person.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="$(realpath -m "${1:-docs/screenshots}")"
+
+packages=(xvfb openbox libx11-dev libxtst-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+scripts/setup.sh ci
+mkdir -p "$out"
+# The scenario starts its own X server; nothing of the caller's display may
+# leak into the client.
+unset DISPLAY QT_QPA_PLATFORM
+SALVIND_SCREENSHOT_DIR="$out" timeout 180 build/ci/tests/display/display_tests \
+  --gtest_filter='DemoRoad.TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt'
+for name in splash gate login lobby welcome status game; do
+  [ -s "$out/${name}_demo.png" ] || { echo "demo.sh: ${name}_demo.png was not saved" >&2; exit 1; }
+done
+echo "demo.sh: the pictures are in $out"
