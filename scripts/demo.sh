@@ -21,7 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-scripts/setup.sh ci
+scripts/setup.sh ci display_tests
 mkdir -p "$out"
 # The scenario starts its own X server; nothing of the caller's display may
 # leak into the client.

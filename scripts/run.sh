@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds the client, the lobby server and the sample games, starts the demo
-# lobby server on 127.0.0.1 (port 2000, or any free port when 2000 is taken),
-# then the client pointed at it, and stops the server when the client ends,
-# whichever way it ends. Accounts stay in build/default/stage/server/state/.
+# Builds the client, the lobby server and the sample games (target
+# salvind_run; the tests are scripts/test.sh's), starts the demo lobby server
+# on 127.0.0.1 (port 2000, or any free port when 2000 is taken), then the
+# client pointed at it, and stops the server when the client ends, whichever
+# way it ends. Accounts stay in build/default/stage/server/state/.
 # Arguments go to the client.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh default
+scripts/setup.sh default salvind_run
 
 stage="$PWD/build/default/stage"
 server_dir="$stage/server"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build needs (only what is missing), then configures and
-# builds the given preset. Used by run.sh and test.sh.
+# builds the given preset: all of it, or only the targets named after it.
+# Used by run.sh, demo.sh and the test legs.
 set -euo pipefail
 preset="${1:-default}"
+targets=("${@:2}")
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config
@@ -21,4 +23,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset"
+if [ ${#targets[@]} -gt 0 ]; then
+  cmake --build --preset "$preset" --target "${targets[@]}"
+else
+  cmake --build --preset "$preset"
+fi
