@@ -219,8 +219,8 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   EXPECT_TRUE(SamePixels(NameLine(shot, status), name)) << "the room's name stays";
   const QImage onePlayer = StatusLine(shot, status);
 
-  // A double click plays the enter animation, pictures the idle one never
-  // shows, then the chess game opens for demo with the game server's
+  // A double click plays the enter animation (its frames on screen as they
+  // were drawn), then the chess game opens for demo with the game server's
   // address, dotted and as a number, and its port.
   DoubleClickOn(lobby, chess.inside);
   std::vector<QImage> entering;
@@ -256,7 +256,7 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   EXPECT_TRUE(GameProcesses("chess").empty());
 
   // The operator fills the chess hall: its status says so, and on the map the
-  // building stops moving and shows a picture its open days never showed.
+  // building stops moving and shows its closed picture.
   desktop_.Activate(lobby);
   ClickIn(lobby, kRestingPlace.x(), kRestingPlace.y());
   status = HoverUntilStatus(lobby, chess.inside);
