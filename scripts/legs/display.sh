@@ -6,17 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-packages=(xvfb openbox libx11-dev libxtst-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/lib/packages.sh
+ensure_packages xvfb openbox libx11-dev libxtst-dev || exit 1
 
 scripts/setup.sh ci
 # The scenarios start their own X servers; nothing of the caller's display

@@ -11,17 +11,8 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 
 # clang is Debian 12's clang 14 under the names the preset uses.
-packages=(clang libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" || exit 1
-fi
+source scripts/lib/packages.sh
+ensure_packages clang libclang-rt-14-dev || exit 1
 scripts/setup.sh fuzz || exit 1
 
 seconds="${FUZZ_SECONDS:-60}"

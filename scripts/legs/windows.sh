@@ -9,21 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
+source scripts/lib/packages.sh
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth openbox xdotool x11-utils
-  imagemagick googletest python3 cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  for attempt in 1 2 3 4 5; do
-    $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
-      $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" && break
-    echo "apt-get failed (lock?); retrying in 20 s"; sleep 20
-  done
-fi
+    imagemagick googletest python3 cmake ninja-build)
+ensure_packages "${packages[@]}" || exit 1
 
 if [ "${1:-}" = "--i686" ]; then
   cmake --preset ci >/dev/null
