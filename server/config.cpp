@@ -164,6 +164,23 @@ bool ReadSeedAccount(const Reader& r, SeedAccount* account) {
   return true;
 }
 
+// Calls read with a Reader for each table of the array of tables name
+// ([[name]]), named "name[i]" in messages; an absent array reads nothing.
+template <typename ReadOne>
+bool ReadEachTable(const toml::table& root, const std::string& name, std::string* error, ReadOne read) {
+  const toml::node* n = root.get(name);
+  if (!n) return true;
+  const toml::array* tables = n->as_array();
+  if (!tables) return *error = name + ": must be an array of tables ([[" + name + "]])", false;
+  for (size_t i = 0; i < tables->size(); ++i) {
+    const toml::table* t = tables->get(i)->as_table();
+    const std::string section = name + "[" + std::to_string(i) + "]";
+    if (!t) return *error = section + ": must be a table", false;
+    if (!read(Reader{t, section, error}, section)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ConfigSetListen(const std::string& text, ServerConfig* config) { return ParseListen(text, config); }
@@ -218,33 +235,23 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     if (!Reader{t, "welcome", error}.Text("file", &c.welcomeFile)) return false;
     c.welcomeFile = Resolve(base, c.welcomeFile);
   }
-  if (const toml::node* n = root.get("room")) {
-    const toml::array* rooms = n->as_array();
-    if (!rooms) return *error = "room: must be an array of tables ([[room]])", false;
-    std::set<uint32_t> ids;
-    for (size_t i = 0; i < rooms->size(); ++i) {
-      const toml::table* t = rooms->get(i)->as_table();
-      const std::string section = "room[" + std::to_string(i) + "]";
-      if (!t) return *error = section + ": must be a table", false;
-      RoomConfig room;
-      if (!ReadRoom(Reader{t, section, error}, &room)) return false;
-      if (!ids.insert(room.id).second) return *error = section + ".id: " + std::to_string(room.id) + " is used twice", false;
-      room.imageSet = Resolve(base, room.imageSet);
-      c.rooms.push_back(std::move(room));
-    }
-  }
-  if (const toml::node* n = root.get("account")) {
-    const toml::array* accounts = n->as_array();
-    if (!accounts) return *error = "account: must be an array of tables ([[account]])", false;
-    for (size_t i = 0; i < accounts->size(); ++i) {
-      const toml::table* t = accounts->get(i)->as_table();
-      const std::string section = "account[" + std::to_string(i) + "]";
-      if (!t) return *error = section + ": must be a table", false;
-      SeedAccount account;
-      if (!ReadSeedAccount(Reader{t, section, error}, &account)) return false;
-      c.accounts.push_back(std::move(account));
-    }
-  }
+  std::set<uint32_t> ids;
+  const bool roomsRead = ReadEachTable(root, "room", error, [&](const Reader& r, const std::string& section) {
+    RoomConfig room;
+    if (!ReadRoom(r, &room)) return false;
+    if (!ids.insert(room.id).second) return *error = section + ".id: " + std::to_string(room.id) + " is used twice", false;
+    room.imageSet = Resolve(base, room.imageSet);
+    c.rooms.push_back(std::move(room));
+    return true;
+  });
+  if (!roomsRead) return false;
+  const bool accountsRead = ReadEachTable(root, "account", error, [&](const Reader& r, const std::string&) {
+    SeedAccount account;
+    if (!ReadSeedAccount(r, &account)) return false;
+    c.accounts.push_back(std::move(account));
+    return true;
+  });
+  if (!accountsRead) return false;
   *config = std::move(c);
   return true;
 }
