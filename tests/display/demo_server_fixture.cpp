@@ -286,10 +286,3 @@ std::vector<int> DemoServerScenario::GameProcesses(const std::string& game) {
   }
   return pids;
 }
-
-void DemoServerScenario::DocsShot(const std::string& name, const QRect& rect) {
-  const std::string path = DocsScreenshotPath(name);
-  if (path.empty()) return;
-  const QImage shot = x_.Screenshot();
-  EXPECT_TRUE(shot.copy(rect).save(QString::fromStdString(path), "PNG")) << path;
-}

@@ -72,8 +72,6 @@ class DemoServerScenario : public DisplayScenario {
   QImage OnMap(const DemoBuilding& building, const std::string& file);
   // Process ids of the running copies of games/<game> of this scenario's tree.
   std::vector<int> GameProcesses(const std::string& game);
-  // Saves the screen's rect for the README when the run asked for pictures.
-  void DocsShot(const std::string& name, const QRect& rect);
 
   std::vector<DemoBuilding> buildings_;  // the six rooms, in the configuration's order
   QImage map_;                           // the lobby map, decoded

@@ -128,13 +128,55 @@ std::string DisplayScenario::WaitForPicture(XWindowId window, const QImage& pict
   }
 }
 
+QImage DisplayScenario::Part(XWindowId window, const QRect& part) {
+  return x_.Screenshot().copy(part.translated(x_.Area(window).topLeft()));
+}
+
+QImage DisplayScenario::SettledPart(XWindowId window, const QRect& part, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  QImage last = Part(window, part);
+  for (;;) {
+    std::this_thread::sleep_for(120ms);
+    QImage now = Part(window, part);
+    if (now == last || std::chrono::steady_clock::now() >= end) return now;
+    last = now;
+  }
+}
+
+std::string DisplayScenario::WaitForPart(XWindowId window, const QRect& part, const QImage& picture,
+                                         std::chrono::milliseconds timeout) {
+  if (picture.isNull()) return "no picture to compare with";
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    const QImage seen = Part(window, part);
+    if (seen == picture) return {};
+    if (std::chrono::steady_clock::now() >= end) {
+      Shot("part-differs");
+      if (seen.size() != picture.size()) return "the part is not wholly on the screen";
+      long wrong = 0;
+      for (int y = 0; y < seen.height(); ++y) {
+        for (int x = 0; x < seen.width(); ++x) wrong += seen.pixel(x, y) != picture.pixel(x, y);
+      }
+      return std::to_string(wrong) + " of " + std::to_string(seen.width() * seen.height()) + " pixels differ";
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
 XWindowId DisplayScenario::Window(const std::string& title, std::chrono::milliseconds timeout) {
   const XWindowId window = x_.WaitForWindow(title, timeout);
   EXPECT_NE(window, 0u) << "no window \"" << title << "\" within " << timeout.count() << " ms";
   return window;
 }
 
-void DisplayScenario::ClickIn(XWindowId window, int x, int y) {
+void DisplayScenario::ClickIn(XWindowId window, int x, int y, unsigned button) {
   const QRect area = x_.Area(window);
-  x_.Click(area.left() + x, area.top() + y);
+  x_.Click(area.left() + x, area.top() + y, button);
+}
+
+void DisplayScenario::DocsShot(const std::string& name, const QRect& rect) {
+  const std::string path = DocsScreenshotPath(name);
+  if (path.empty()) return;
+  const QImage shot = x_.Screenshot();
+  EXPECT_TRUE(shot.copy(rect).save(QString::fromStdString(path), "PNG")) << path;
 }

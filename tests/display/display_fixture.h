@@ -38,18 +38,36 @@ class DisplayScenario : public ::testing::Test {
   // Waits until the window's drawing area shows picture pixel for pixel.
   // Empty on success, else what differed (and the screenshot is kept).
   std::string WaitForPicture(XWindowId window, const QImage& picture, std::chrono::milliseconds timeout);
+  // What the screen shows of part (drawing-area coordinates) of the window.
+  QImage Part(XWindowId window, const QRect& part);
+  // The part once it has stopped changing: two looks a moment apart alike
+  // (a caret blinks far slower), within timeout; the last look regardless.
+  QImage SettledPart(XWindowId window, const QRect& part, std::chrono::milliseconds timeout = 3s);
+  // Waits until the part shows picture again. A blinking caret shows each of
+  // its two looks within a second, so a picture taken with either matches.
+  // Empty on success, else what differed (and the screenshot is kept).
+  std::string WaitForPart(XWindowId window, const QRect& part, const QImage& picture,
+                          std::chrono::milliseconds timeout = 3s);
   // Saves a screenshot as shots/NN-label.png; returns it.
   QImage Shot(const std::string& label);
+  // Saves rect of the screen (screen coordinates) as a picture for the docs
+  // when the person running the leg asked for them (SALVIND_SCREENSHOT_DIR).
+  void DocsShot(const std::string& name, const QRect& rect);
 
   // The window titled title within timeout, else a failed test and 0.
   XWindowId Window(const std::string& title, std::chrono::milliseconds timeout = 10s);
-  // A click at (x, y) of the window's drawing area.
-  void ClickIn(XWindowId window, int x, int y);
+  // A click at (x, y) of the window's drawing area; button 2 is the middle one.
+  void ClickIn(XWindowId window, int x, int y, unsigned button = 1);
 
   // The way in, by real input (way_in.cpp): clicks the splash away, clicks
   // the gate, accepts the disclaimer of a first start; the login window then,
   // or 0 with a failed test.
   XWindowId ReachLoginWindow();
+  // The first half of it: the disclaimer of a first start, standing over the
+  // login window; 0 with a failed test.
+  XWindowId ReachDisclaimer();
+  // Presses the disclaimer's "Accept"; the login window then, or 0.
+  XWindowId AcceptDisclaimer(XWindowId disclaimer);
   // Types user, Tab, password into the login window and presses Enter.
   void TypeLogIn(XWindowId login, const std::string& user, const std::string& password);
 

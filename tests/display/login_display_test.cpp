@@ -1,41 +1,11 @@
 // The way in by real input: the gate opens the disclaimer on a first start,
 // "Accept" leads to the login window, and Enter sends the access request.
 
-#include <cstring>
-
-#include "core/memory.h"
-#include "protocol/frame.h"
-#include "protocol/message_build.h"
-#include "protocol/messages.h"
-#include "shell/os_services.h"
+#include "tests/display/access_request_frame.h"
 #include "tests/display/display_fixture.h"
 #include "tests/display/scripted_peer.h"
 
 namespace {
-
-std::vector<uint8_t> BigEndian(std::initializer_list<uint32_t> values) {
-  std::vector<uint8_t> bytes;
-  for (const uint32_t v : values) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
-  }
-  return bytes;
-}
-
-// The frame a log-in as user with password puts on the wire.
-std::vector<uint8_t> AccessRequestFrame(const char* user, const char* password) {
-  AccessRequestDetails details{};
-  details.userName = user;
-  details.password = password;
-  details.osKind = OsKind();
-  uint32_t length = 0;
-  uint8_t* body = AccessRequestBuild(&details, &length);
-  if (!body) return {};
-  std::vector<uint8_t> frame = BigEndian({kMessageAccessRequest, FramePadded(length), length});
-  frame.insert(frame.end(), body, body + length);
-  frame.resize(kFrameHeaderSize + FramePadded(length), 0);
-  MemFree(body);
-  return frame;
-}
 
 TEST_F(DisplayScenario, AFirstStartShowsTheDisclaimerAndEnterInTheLoginWindowSendsTheAccessRequest) {
   ScriptedPeer peer;

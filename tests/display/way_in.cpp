@@ -9,6 +9,11 @@ constexpr int kUserNameX = 170 + 20, kUserNameY = 94 + 12;   // login.rects, rec
 }  // namespace
 
 XWindowId DisplayScenario::ReachLoginWindow() {
+  const XWindowId disclaimer = ReachDisclaimer();
+  return disclaimer ? AcceptDisclaimer(disclaimer) : 0;
+}
+
+XWindowId DisplayScenario::ReachDisclaimer() {
   const XWindowId splash = Window("Orva");
   if (!splash) return 0;
   ClickIn(splash, 10, 10);
@@ -21,6 +26,10 @@ XWindowId DisplayScenario::ReachLoginWindow() {
   if (!disclaimer) return 0;
   Shot("disclaimer");
   EXPECT_TRUE(x_.HasWindow("Login")) << "the login window stands behind the disclaimer";
+  return disclaimer;
+}
+
+XWindowId DisplayScenario::AcceptDisclaimer(XWindowId disclaimer) {
   ClickIn(disclaimer, kAcceptX, kAcceptY);
   EXPECT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "\"Accept\" closes the disclaimer";
   return Window("Login");

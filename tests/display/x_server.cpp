@@ -277,12 +277,29 @@ QImage XServer::Screenshot() {
   return image;
 }
 
-void XServer::Click(int x, int y) {
+void XServer::Click(int x, int y, unsigned button) {
   XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
   XSync(x_, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  XTestFakeButtonEvent(x_, button, True, CurrentTime);
+  XSync(x_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  XTestFakeButtonEvent(x_, button, False, CurrentTime);
+  XSync(x_, False);
+}
+
+void XServer::Drag(QPoint from, QPoint to) {
+  MovePointer(from.x(), from.y());
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
   XTestFakeButtonEvent(x_, 1, True, CurrentTime);
   XSync(x_, False);
+  // In steps: a window manager starts moving only after the pointer has
+  // gone some way with the button down, and follows it motion by motion.
+  constexpr int kSteps = 10;
+  for (int i = 1; i <= kSteps; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    MovePointer(from.x() + (to.x() - from.x()) * i / kSteps, from.y() + (to.y() - from.y()) * i / kSteps);
+  }
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   XTestFakeButtonEvent(x_, 1, False, CurrentTime);
   XSync(x_, False);
@@ -293,11 +310,38 @@ void XServer::MovePointer(int x, int y) {
   XSync(x_, False);
 }
 
+unsigned char XServer::KeycodeFor(unsigned keysym) {
+  if (const auto spare = spareKeys_.find(keysym); spare != spareKeys_.end()) return spare->second;
+  if (const KeyCode code = XKeysymToKeycode(x_, keysym)) return code;
+  int low = 0, high = 0;
+  XDisplayKeycodes(x_, &low, &high);
+  int perCode = 0;
+  KeySym* map = XGetKeyboardMapping(x_, static_cast<KeyCode>(low), high - low + 1, &perCode);
+  if (!map) return 0;
+  unsigned char found = 0;
+  // From the top: the low keycodes are the ones real keyboards use.
+  for (int code = high; code >= low && !found; --code) {
+    bool unused = true;
+    for (int i = 0; i < perCode; ++i) unused = unused && map[(code - low) * perCode + i] == NoSymbol;
+    for (const auto& spare : spareKeys_) unused = unused && spare.second != code;
+    if (unused) found = static_cast<unsigned char>(code);
+  }
+  XFree(map);
+  if (!found) return 0;
+  KeySym symbol = keysym;
+  XChangeKeyboardMapping(x_, found, 1, &symbol, 1);
+  XSync(x_, False);
+  spareKeys_[keysym] = found;
+  return found;
+}
+
 void XServer::KeyStroke(unsigned keysym) {
-  const KeyCode code = XKeysymToKeycode(x_, keysym);
+  const KeyCode code = KeycodeFor(keysym);
   if (code == 0) return;
-  // Shifted when the key's unshifted symbol is another one (capitals, "!").
-  const bool shift = XkbKeycodeToKeysym(x_, code, 0, 0) != keysym;
+  // Shifted when the key's unshifted symbol is another one (capitals, "!");
+  // a spare key holds its one symbol unshifted (and Xlib's copy of the
+  // keymap does not know it yet).
+  const bool shift = !spareKeys_.contains(keysym) && XkbKeycodeToKeysym(x_, code, 0, 0) != keysym;
   const KeyCode shiftCode = XKeysymToKeycode(x_, XK_Shift_L);
   if (shift) XTestFakeKeyEvent(x_, shiftCode, True, CurrentTime);
   XTestFakeKeyEvent(x_, code, True, CurrentTime);
@@ -308,8 +352,24 @@ void XServer::KeyStroke(unsigned keysym) {
 }
 
 void XServer::Type(const std::string& text) {
-  // Printable ASCII keysyms are the characters' own codes.
-  for (const char c : text) KeyStroke(static_cast<unsigned char>(c));
+  for (size_t i = 0; i < text.size();) {
+    // UTF-8, trusted: the tests' own texts.
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t c = length == 1 ? lead : lead & (0x3Fu >> (length - 1));
+    for (size_t k = 1; k < length && i + k < text.size(); ++k) c = (c << 6) | (text[i + k] & 0x3Fu);
+    i += length;
+    // Latin-1 keysyms are the characters' own codes; every other character
+    // has the keysym 0x01000000 + its code.
+    KeyStroke(c < 0x100 ? c : 0x01000000u | c);
+  }
+}
+
+XWindowId XServer::FocusedWindow() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(x_, &focus, &revert);
+  return focus == PointerRoot ? 0 : focus;
 }
 
 void XServer::PressKey(const std::string& keyName) {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,13 +59,23 @@ class XServer {
   // The whole screen as the X server has it.
   QImage Screenshot();
 
-  // Real input through XTEST: a left click at screen coordinates, a text of
-  // printable ASCII, and keys by their X names ("Return", "Tab", "Escape").
-  void Click(int x, int y);
+  // Real input through XTEST: a click at screen coordinates (button 1 is
+  // the left one, 2 the middle one, 3 the right one), a text in UTF-8, and
+  // keys by their X names ("Return", "Tab", "Escape").
+  void Click(int x, int y, unsigned button = 1);
   // Moves the pointer to screen coordinates, no button.
   void MovePointer(int x, int y);
+  // Presses the left button at from, moves to to in steps and lets go there,
+  // as a person drags a window by its title bar.
+  void Drag(QPoint from, QPoint to);
+  // A character without a key on the keyboard (the euro sign, Cyrillic or
+  // CJK letters, as a keyboard of another language makes them) gets one of
+  // the keycodes the keyboard leaves unused, as that keyboard would have.
   void Type(const std::string& text);
   void PressKey(const std::string& keyName);
+  // The window that has the keyboard focus (the top-level client window, for
+  // a Qt program); 0 when none.
+  XWindowId FocusedWindow();
   // Asks the window manager to close the window, as its close button does.
   void RequestClose(XWindowId window);
   // What a window manager sends a window to close it, sent without one.
@@ -73,6 +84,9 @@ class XServer {
  private:
   void Stop();
   void KeyStroke(unsigned keysym);
+  // The keycode that keysym now has, mapped onto a spare one when it had
+  // none; 0 when the keyboard has no spare keycode left.
+  unsigned char KeycodeFor(unsigned keysym);
   std::string WindowTitle(XWindowId window);
   void CollectWindows(XWindowId under, const std::string& title, std::vector<XWindowId>* found);
 
@@ -80,4 +94,8 @@ class XServer {
   ChildProcess manager_;
   std::string display_;
   struct _XDisplay* x_ = nullptr;
+  // Keysyms put on spare keycodes; a keycode once given is never remapped,
+  // so a client still reading an older keymap never sees a key change its
+  // symbol under it.
+  std::map<unsigned, unsigned char> spareKeys_;
 };
