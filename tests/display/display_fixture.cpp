@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -135,11 +136,13 @@ QImage DisplayScenario::Part(XWindowId window, const QRect& part) {
 QImage DisplayScenario::SettledPart(XWindowId window, const QRect& part, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   QImage last = Part(window, part);
+  int alike = 0;
   for (;;) {
     std::this_thread::sleep_for(120ms);
     QImage now = Part(window, part);
-    if (now == last || std::chrono::steady_clock::now() >= end) return now;
-    last = now;
+    alike = now == last ? alike + 1 : 0;
+    if (alike == 2 || std::chrono::steady_clock::now() >= end) return now;
+    last = std::move(now);
   }
 }
 

@@ -40,8 +40,9 @@ class DisplayScenario : public ::testing::Test {
   std::string WaitForPicture(XWindowId window, const QImage& picture, std::chrono::milliseconds timeout);
   // What the screen shows of part (drawing-area coordinates) of the window.
   QImage Part(XWindowId window, const QRect& part);
-  // The part once it has stopped changing: two looks a moment apart alike
-  // (a caret blinks far slower), within timeout; the last look regardless.
+  // The part once it has stopped changing: three looks over a quarter of a
+  // second alike (a caret blinks slower), within timeout; the last look
+  // regardless.
   QImage SettledPart(XWindowId window, const QRect& part, std::chrono::milliseconds timeout = 3s);
   // Waits until the part shows picture again. A blinking caret shows each of
   // its two looks within a second, so a picture taken with either matches.
