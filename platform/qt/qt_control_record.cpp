@@ -19,7 +19,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <memory>
@@ -99,24 +101,37 @@ class MarkedPushButton : public QPushButton {
 // line is never cut in half.
 class WholeLinesTextEdit : public QPlainTextEdit {
  public:
-  using QPlainTextEdit::QPlainTextEdit;
-
-  void FitWholeLines() {
-    const int lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
-    const int margins = 2 * static_cast<int>(document()->documentMargin());
-    const int room = std::max(0, contentsRect().height() - margins);
-    const int spare = room > lineHeight ? room % lineHeight : 0;
-    if (viewportMargins().bottom() != spare) setViewportMargins(0, 0, 0, spare);
+  explicit WholeLinesTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    // Scrolling moves the pixels already shown, the painted-over line with
+    // them: every scrolled view is painted whole.
+    QObject::connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
+      if (dy != 0) viewport()->update();
+    });
   }
 
  protected:
-  void resizeEvent(QResizeEvent* event) override {
-    QPlainTextEdit::resizeEvent(event);
-    FitWholeLines();
-  }
-  void changeEvent(QEvent* event) override {
-    QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::FontChange) FitWholeLines();
+  // A line the text area cuts off at its bottom edge is not shown at all.
+  // Painted over rather than fitted by size: the first line starts below the
+  // document's margin and a scrolled one at the very top, so no one height
+  // shows whole lines in both.
+  void paintEvent(QPaintEvent* event) override {
+    QPlainTextEdit::paintEvent(event);
+    const qreal bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+      if (!block.isVisible()) continue;
+      const QRectF area = blockBoundingGeometry(block).translated(offset);
+      if (area.top() >= bottom) return;
+      const QTextLayout* layout = block.layout();
+      for (int i = 0; layout && i < layout->lineCount(); ++i) {
+        const qreal top = area.top() + layout->lineAt(i).rect().top();
+        if (top + layout->lineAt(i).height() > bottom + 0.01) {
+          QPainter painter(viewport());
+          painter.fillRect(QRectF(0, top, viewport()->width(), bottom - top), palette().base());
+          return;
+        }
+      }
+    }
   }
 };
 

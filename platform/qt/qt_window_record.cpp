@@ -110,7 +110,7 @@ void PlatformWindowRecord::Destroy() {
 
 bool PlatformWindowRecord::Report(const PlatformInput& input) {
   const PlatformInputHandler target = handler ? handler : g_handler;
-  if (!target || doomed_) return false;
+  if (!target || doomed_ || !QtWindowIsLive(this)) return false;
   // A move only updates the toolkit's idea of the position; everything else
   // may run the program, which must not happen while a window is being shown.
   if (QtCallbacksHeld() && input.type != kPlatformInputMoved) {

@@ -168,6 +168,31 @@ TEST_F(InputFixture, ShowingAnotherTopLevelWindowMovesTheActivation) {
   EXPECT_EQ(second.Count(EventActivate), 1);
 }
 
+// The system deactivates a window while it is being destroyed, also when it
+// deletes itself from its own input; by then the toolkit has let go of it,
+// so that is nobody's input, not a stray message.
+TEST_F(InputFixture, DeletingTheActiveWindowReportsNothingForIt) {
+  for (const bool fromItsOwnInput : {false, true}) {
+    SCOPED_TRACE(fromItsOwnInput ? "from its own click" : "from outside");
+    EventLog log;
+    HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &log);
+    Window* active = WindowNew();
+    const Rect r{200, 0, 300, 100};
+    ASSERT_EQ(WindowInit(active, &r, kWindowKindMain, nullptr, nullptr, 1, 0, &DeleteSelfOnButtonDown, 0), 0);
+    HarnessFlush();
+    ASSERT_EQ(log.Count(EventDeactivate), 1) << "not the active window";
+    testing::internal::CaptureStderr();
+    if (fromItsOwnInput) {
+      HarnessMouseDown(active, 5, 5);
+    } else {
+      WindowDelete(active);
+    }
+    HarnessFlush();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("Could not get pWindow!"), std::string::npos) << err;
+  }
+}
+
 TEST_F(InputFixture, CloseRequestBecomesEventCloseAndNothingElse) {
   EventLog log;
   Window* w = HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &log);

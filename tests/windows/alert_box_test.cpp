@@ -240,23 +240,52 @@ TEST_F(AlertBoxTest, OkTwiceOrOkAndACloseRequestCloseTheBoxOnce) {
   }
 }
 
-// A text longer than the box: the text area ends below a whole line, so the
-// strip along its bottom edge holds no ink of a line cut in half.
+// The heights of the runs of rows that hold ink inside r, top to bottom:
+// one run per line of text.
+std::vector<int> InkRuns(const std::vector<uint32_t>& pixels, int32_t width, const Rect& r) {
+  std::vector<int> runs;
+  int run = 0;
+  for (int16_t y = r.top; y < r.bottom; ++y) {
+    const bool ink = NonWhite(pixels, width, Rect{r.left, y, r.right, static_cast<int16_t>(y + 1)}) > 0;
+    if (ink) ++run;
+    if ((!ink || y + 1 == r.bottom) && run > 0) {
+      runs.push_back(run);
+      run = 0;
+    }
+  }
+  return runs;
+}
+
+// A text longer than the box, of lines that all have the same height of ink:
+// the last line shown is as tall as the first, before and after scrolling
+// (scrolled, the first line starts at the very top instead of below the
+// document's margin).
 TEST_F(AlertBoxTest, AnOverflowingTextShowsWholeLines) {
   std::string text;
   for (int i = 1; i <= 60; ++i) text += "Maintenance notice line " + std::to_string(i) + "\r\n";
   for (const Rect* rect : {static_cast<const Rect*>(nullptr), &kTallerBox}) {
     Window* w = Open(text.c_str(), rect);
     ASSERT_NE(w, nullptr);
-    HarnessFlush();
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint32_t> shown = HarnessGrab(w, &width, &height);
     const Rect box = ChildRect(w, TextBoxOf(w));
-    // Clear of the scroll bar on the right.
-    const Rect bottomEdge{box.left, static_cast<int16_t>(box.bottom - 3), static_cast<int16_t>(box.right - 24),
-                          box.bottom};
-    EXPECT_EQ(NonWhite(shown, width, bottomEdge), 0);
+    // Inside the frame, clear of the scroll bar on the right.
+    const Rect area{static_cast<int16_t>(box.left + 1), static_cast<int16_t>(box.top + 1),
+                    static_cast<int16_t>(box.right - 24), static_cast<int16_t>(box.bottom - 1)};
+    const std::string caretLine = "line 30\r\n";
+    const int32_t caret = static_cast<int32_t>(text.find(caretLine));
+    std::vector<uint32_t> previous;
+    for (const bool scrolled : {false, true}) {
+      SCOPED_TRACE(scrolled ? "scrolled" : "at the top");
+      if (scrolled) PlatformEditSetSelection(TextBoxOf(w), caret, caret);
+      HarnessFlush();
+      int32_t width = 0;
+      int32_t height = 0;
+      const std::vector<uint32_t> shown = HarnessGrab(w, &width, &height);
+      EXPECT_NE(shown, previous);
+      const std::vector<int> runs = InkRuns(shown, width, area);
+      ASSERT_GE(runs.size(), 5u);
+      EXPECT_EQ(runs.back(), runs.front());
+      previous = shown;
+    }
     PlatformTestRequestClose(w->handle);
   }
 }
