@@ -13,7 +13,11 @@ uint32_t* ControlObject(PlatformWindow control) {
   return reinterpret_cast<uint32_t*>(PlatformWindowData(control));
 }
 
-bool ControlTakesInput(PlatformWindow control) { return !WindowInputHeldBack(control); }
+bool ControlTakesInput(PlatformWindow control) {
+  if (!WindowInputHeldBack(control)) return true;
+  WindowBringModalForward();
+  return false;
+}
 
 bool ControlFilterKey(PlatformWindow control, uint32_t character, uint32_t modifiers) {
   // A control of a window held back by a modal one types nothing, as its

@@ -55,6 +55,11 @@ bool WindowInputHeldBack(PlatformWindow handle) {
   return false;
 }
 
+void WindowBringModalForward() {
+  const Window* modal = WindowGetModal();
+  if (modal && modal->handle) PlatformWindowRaise(modal->handle);
+}
+
 namespace {
 
 bool IsInput(PlatformInputType type) {
@@ -149,7 +154,13 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
   if (input.type == kPlatformInputButtonUp && PlatformWindowCapture() == handle) {
     PlatformWindowReleaseCapture();
   }
-  if (IsInput(input.type) && WindowInputHeldBack(handle)) return false;
+  if (IsInput(input.type) && WindowInputHeldBack(handle)) {
+    if (input.type == kPlatformInputButtonDown || input.type == kPlatformInputDoubleClick ||
+        input.type == kPlatformInputCharacter) {
+      WindowBringModalForward();
+    }
+    return false;
+  }
 
   const Point point{Clamp16(input.x), Clamp16(input.y)};
   const uint32_t modifiers = WindowModifierBits(input.modifiers);

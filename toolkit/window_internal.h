@@ -11,6 +11,9 @@ PlatformWindow WindowModalRoot();
 // of its controls): handle lies in the modal window's tree, outside the
 // modal window itself.
 bool WindowInputHeldBack(PlatformWindow handle);
+// Raises the modal window: the user pressed or typed at a window it holds
+// back, which the desktop may have brought in front of it.
+void WindowBringModalForward();
 // The toolkit's window procedure for raw platform input.
 bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input);
 // Applies a move report to the stored outer rectangle.

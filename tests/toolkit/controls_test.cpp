@@ -335,6 +335,39 @@ TEST_F(ControlsFixture, ClicksOnAButtonOfAHeldBackWindowAreDropped) {
   EXPECT_EQ(clicks, 1);
 }
 
+// The desktop raises what the user clicks, a held-back window too; the modal
+// window comes back in front of it, whatever was pressed or typed at.
+TEST_F(ControlsFixture, InputAtAHeldBackWindowBringsTheModalOneForward) {
+  int clicks = 0;
+  Push(Rect{10, 10, 90, 40}, "Behind", &clicks);
+  EventLog dialogLog;
+  Window* dialog = HarnessOpenWindow(Rect{300, 300, 400, 400}, kWindowKindDialog, w, &dialogLog);
+  WindowSetModal(dialog);
+  enum What { kClickOnTheWindow, kClickOnItsButton, kTyping };
+  for (const What what : {kClickOnTheWindow, kClickOnItsButton, kTyping}) {
+    SCOPED_TRACE(what);
+    PlatformWindowRaise(w->handle);
+    HarnessSetFocus(w);
+    HarnessFlush();
+    dialogLog.Clear();
+    switch (what) {
+      case kClickOnTheWindow:
+        HarnessClick(w, 150, 100);
+        break;
+      case kClickOnItsButton:
+        HarnessClick(w, 50, 25);
+        break;
+      case kTyping:
+        HarnessType('x');
+        break;
+    }
+    HarnessFlush();
+    EXPECT_EQ(dialogLog.Count(EventActivate), 1);
+  }
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(log.Count(EventButtonDown) + log.Count(EventChar), 0);
+}
+
 uint16_t DeleteEverything(Button* button, UserData data) {
   auto* fixture = reinterpret_cast<ControlsFixture*>(data);
   ButtonDelete(button);
