@@ -191,7 +191,11 @@ bool Win32Report(PlatformWindowRecord* record, const PlatformInput& input) {
   if (Win32CallbacksHeld() && input.type != kPlatformInputMoved) {
     const uint64_t serial = record->serial;
     Win32CallOrDefer([record, serial, input] {
-      if (Win32Live(record) && record->serial == serial) Win32Report(record, input);
+      if (!Win32Live(record) || record->serial != serial) return;
+      // A focus the caller has since given elsewhere is no longer news: the
+      // toolkit would hand it on to the first child and undo the caller's.
+      if (input.type == kPlatformInputFocus && GetFocus() != record->hwnd) return;
+      Win32Report(record, input);
     });
     return false;
   }
