@@ -33,6 +33,7 @@ struct Win32Socket {
 PlatformSocketHandler g_handler = nullptr;
 std::map<PlatformSocket, Win32Socket> g_sockets;
 PlatformSocket g_nextSocket = 1;
+bool g_heldBack = false;  // a report was left out while a window was being shown
 
 Win32Socket* Find(PlatformSocket socket) {
   auto it = g_sockets.find(socket);
@@ -78,8 +79,12 @@ int Readable(SOCKET handle) {
 
 void ServiceRead(PlatformSocket socket) {
   Win32Socket* s = Find(socket);
-  // Held back while a window is being shown: asked for again afterwards.
-  if (!s || !(s->requested & kPlatformSocketRead) || Win32CallbacksHeld()) return;
+  if (!s || !(s->requested & kPlatformSocketRead)) return;
+  if (Win32CallbacksHeld()) {
+    // Asked for again once the window is shown.
+    g_heldBack = true;
+    return;
+  }
   const int readable = Readable(s->handle);
   if (readable < 0) return;
   if (readable == 0) {
@@ -98,9 +103,12 @@ void ServiceRead(PlatformSocket socket) {
 
 void ServiceWrite(PlatformSocket socket) {
   Win32Socket* s = Find(socket);
-  if (!s || !(s->requested & kPlatformSocketWrite) || Win32CallbacksHeld() || !Writable(s->handle)) {
+  if (!s || !(s->requested & kPlatformSocketWrite)) return;
+  if (Win32CallbacksHeld()) {
+    g_heldBack = true;
     return;
   }
+  if (!Writable(s->handle)) return;
   Report(socket, kPlatformSocketWrite);
   s = Find(socket);
   if (s && (s->requested & kPlatformSocketWrite) && Writable(s->handle)) {
@@ -133,6 +141,8 @@ void Win32SocketOnAgain(WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32SocketsReportAgain() {
+  if (!g_heldBack) return;
+  g_heldBack = false;
   for (const auto& [id, s] : g_sockets) {
     if (s.requested & kPlatformSocketRead) PostAgain(id, kPlatformSocketRead);
     if (s.requested & kPlatformSocketWrite) PostAgain(id, kPlatformSocketWrite);
