@@ -228,7 +228,17 @@ bool PlatformWindowIsShown(PlatformWindow window) {
 }
 
 void PlatformWindowSetFocus(PlatformWindow window) {
-  if (PlatformWindowRecord* record = Win32Live(window)) SetFocus(record->hwnd);
+  PlatformWindowRecord* record = Win32Live(window);
+  if (!record) return;
+  if (GetAncestor(record->hwnd, GA_ROOT) == GetActiveWindow()) {
+    SetFocus(record->hwnd);
+    return;
+  }
+  // Focus in a window that is not the active one activates it first, and
+  // the system sends the activation before SetFocus returns: as with a
+  // show, it reaches the program from the loop, not inside the caller.
+  const Win32CallbackHold hold;
+  SetFocus(record->hwnd);
 }
 
 PlatformWindow PlatformWindowFocus() {
