@@ -9,10 +9,9 @@ legs=(
   "ci|scripts/legs/suite.sh ci"
   "sanitize|scripts/legs/suite.sh sanitize"
   "display|scripts/legs/display.sh"
+  "windows|scripts/legs/windows.sh"
   "fuzz|scripts/legs/fuzz.sh"
 )
-# The Windows leg (scripts/legs/windows.sh) is run by hand until its first
-# Wine start is bounded: once, under load, core_tests waited out its 600 s.
 
 summary=()
 failed=0

@@ -116,7 +116,11 @@ bool PlatformWindowRecord::Report(const PlatformInput& input) {
   if (QtCallbacksHeld() && input.type != kPlatformInputMoved) {
     QPointer<PlatformWindowRecord> self(this);
     QtCallOrDefer([self, input] {
-      if (self && QtWindowIsLive(self)) self->Report(input);
+      if (!self || !QtWindowIsLive(self)) return;
+      // A focus the caller has since given elsewhere is no longer news: the
+      // toolkit would hand it on to the first child and undo the caller's.
+      if (input.type == kPlatformInputFocus && !self->hasFocus()) return;
+      self->Report(input);
     });
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/testing.h"
+#include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_state.h"
 
 namespace {
@@ -16,6 +17,7 @@ constexpr char kTimerClass[] = "OrvaTimerWindowClass";
 constexpr UINT_PTR kTimerId = 0;
 constexpr UINT kQuitRequestMessage = WM_APP + 1;
 constexpr UINT kPumpMarkerMessage = WM_APP + 2;
+constexpr UINT kDeferredRunMessage = WM_APP + 3;
 
 void (*g_tickHandler)() = nullptr;
 bool g_manual = false;
@@ -24,7 +26,9 @@ HWND g_timerWindow = nullptr;
 bool g_timerRunning = false;
 
 void Tick() {
-  if (g_tickHandler) g_tickHandler();
+  // Skipped while a window is being shown: the next pass counts the time
+  // that went by meanwhile.
+  if (g_tickHandler && !Win32CallbacksHeld()) g_tickHandler();
 }
 
 void UpdateTickTimer() {
@@ -43,6 +47,10 @@ LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   if (message == kPumpMarkerMessage) return 0;  // a pump's marker met by another loop
+  if (message == kDeferredRunMessage) {
+    Win32RunDeferredCalls();
+    return 0;
+  }
   if (message == kQuitRequestMessage) {
     Win32RunQuitRequest();
     return 0;
@@ -91,6 +99,10 @@ void Win32PostQuitRequest() {
 
 bool Win32PostPumpMarker() {
   return g_timerWindow && PostMessageA(g_timerWindow, kPumpMarkerMessage, 0, 0);
+}
+
+bool Win32PostDeferredRun() {
+  return g_timerWindow && PostMessageA(g_timerWindow, kDeferredRunMessage, 0, 0);
 }
 
 bool Win32IsPumpMarker(const MSG& message) {

@@ -8,6 +8,7 @@
 
 #include "platform/socket.h"
 #include "platform/testing.h"
+#include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_net_window.h"
 
 namespace {
@@ -46,15 +47,19 @@ void Win32LookupOnMessage(WPARAM wParam, LPARAM lParam) {
   g_lookups.erase(it);
   const uint32_t address =
       WSAGETASYNCERROR(lParam) == 0 ? FirstIpv4(reinterpret_cast<const hostent*>(lookup.buffer.get())) : 0;
-  lookup.callback(address, lookup.userData);
+  const PlatformLookupCallback callback = lookup.callback;
+  const uintptr_t userData = lookup.userData;
+  Win32CallOrDefer([callback, userData, address] { callback(address, userData); });
 }
 
 void Win32LookupOnHook(WPARAM wParam) {
   auto it = g_hooked.find(static_cast<uintptr_t>(wParam));
   if (it == g_hooked.end()) return;
-  const Lookup lookup = std::move(it->second);
+  const PlatformLookupCallback callback = it->second.callback;
+  const uintptr_t userData = it->second.userData;
+  const uint32_t address = it->second.hookAnswer;
   g_hooked.erase(it);
-  lookup.callback(lookup.hookAnswer, lookup.userData);
+  Win32CallOrDefer([callback, userData, address] { callback(address, userData); });
 }
 
 void Win32LookupCancelAll() {

@@ -11,7 +11,7 @@ inline constexpr UINT kWin32SocketMessage = 1024;
 // The answer of an asynchronous lookup (wParam: the task handle).
 inline constexpr UINT kWin32LookupMessage = 1025;
 // A condition that still holds, reported anew (wParam: our socket number,
-// lParam: FD_READ or FD_WRITE).
+// lParam: kPlatformSocketRead or kPlatformSocketWrite).
 inline constexpr UINT kWin32SocketAgainMessage = 1026;
 // A lookup answered by the test hook (wParam: the lookup's number).
 inline constexpr UINT kWin32LookupHookMessage = 1027;

@@ -6,11 +6,19 @@
 // that still holds is posted again, and asking for an event again posts it,
 // so a box that held reports back sees them anew. The close is reported only
 // once every byte has been read, and read goes off after it.
+//
+// A condition is reported once per pass of the loop, as on the other
+// backend: while our own follow-up for it waits in the queue, the system's
+// messages for the same condition only wake us to what that follow-up will
+// report anyway. Without this, the system's FD_READ and our follow-up would
+// both be served in one pass, and a reader taking one message per report
+// would take two.
 
 #include <algorithm>
 #include <map>
 
 #include "platform/socket.h"
+#include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_net_window.h"
 
 namespace {
@@ -18,12 +26,14 @@ namespace {
 struct Win32Socket {
   SOCKET handle = INVALID_SOCKET;
   uint32_t requested = 0;  // kPlatformSocketRead / kPlatformSocketWrite
+  uint32_t posted = 0;     // our follow-ups waiting in the queue, same bits
   bool peerClosed = false; // FD_CLOSE seen: the system says nothing more about reads
 };
 
 PlatformSocketHandler g_handler = nullptr;
 std::map<PlatformSocket, Win32Socket> g_sockets;
 PlatformSocket g_nextSocket = 1;
+bool g_heldBack = false;  // a report was left out while a window was being shown
 
 Win32Socket* Find(PlatformSocket socket) {
   auto it = g_sockets.find(socket);
@@ -41,8 +51,12 @@ void Report(PlatformSocket socket, uint32_t event) {
   if (g_handler) g_handler(socket, event);
 }
 
-void PostAgain(PlatformSocket socket, LPARAM event) {
-  if (HWND window = Win32NetWindow()) PostMessageA(window, kWin32SocketAgainMessage, socket, event);
+// Queues one follow-up for the condition, unless one is queued already.
+void PostAgain(PlatformSocket socket, uint32_t event) {
+  Win32Socket* s = Find(socket);
+  HWND window = Win32NetWindow();
+  if (!s || (s->posted & event) || !window) return;
+  if (PostMessageA(window, kWin32SocketAgainMessage, socket, event)) s->posted |= event;
 }
 
 bool Writable(SOCKET handle) {
@@ -53,46 +67,86 @@ bool Writable(SOCKET handle) {
   return select(0, nullptr, &set, nullptr, &zero) == 1;
 }
 
+// 1 when bytes are waiting, 0 at the end of the stream or on an error, -1
+// when nothing is waiting yet.
+int Readable(SOCKET handle) {
+  char byte;
+  const int n = recv(handle, &byte, 1, MSG_PEEK);
+  if (n > 0) return 1;
+  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return -1;
+  return 0;
+}
+
 void ServiceRead(PlatformSocket socket) {
   Win32Socket* s = Find(socket);
   if (!s || !(s->requested & kPlatformSocketRead)) return;
-  char byte;
-  const int n = recv(s->handle, &byte, 1, MSG_PEEK);
-  if (n > 0) {
-    Report(socket, kPlatformSocketRead);
-    // After the peer closed the system posts no more reads: ask ourselves.
-    s = Find(socket);
-    if (s && s->peerClosed && (s->requested & kPlatformSocketRead)) PostAgain(socket, FD_READ);
+  if (Win32CallbacksHeld()) {
+    // Asked for again once the window is shown.
+    g_heldBack = true;
     return;
   }
-  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return;
-  s->requested &= ~kPlatformSocketRead;
-  Report(socket, kPlatformSocketClose);
+  const int readable = Readable(s->handle);
+  if (readable < 0) return;
+  if (readable == 0) {
+    s->requested &= ~kPlatformSocketRead;
+    Report(socket, kPlatformSocketClose);
+    return;
+  }
+  Report(socket, kPlatformSocketRead);
+  // The system posts the next FD_READ only after a recv, and none after the
+  // peer closed: what still holds is asked for here, for the next pass.
+  s = Find(socket);
+  if (s && (s->requested & kPlatformSocketRead) && (s->peerClosed || Readable(s->handle) > 0)) {
+    PostAgain(socket, kPlatformSocketRead);
+  }
 }
 
 void ServiceWrite(PlatformSocket socket) {
   Win32Socket* s = Find(socket);
-  if (!s || !(s->requested & kPlatformSocketWrite) || !Writable(s->handle)) return;
+  if (!s || !(s->requested & kPlatformSocketWrite)) return;
+  if (Win32CallbacksHeld()) {
+    g_heldBack = true;
+    return;
+  }
+  if (!Writable(s->handle)) return;
   Report(socket, kPlatformSocketWrite);
   s = Find(socket);
-  if (s && (s->requested & kPlatformSocketWrite) && Writable(s->handle)) PostAgain(socket, FD_WRITE);
+  if (s && (s->requested & kPlatformSocketWrite) && Writable(s->handle)) {
+    PostAgain(socket, kPlatformSocketWrite);
+  }
 }
 
 }  // namespace
 
 void Win32SocketOnMessage(WPARAM wParam, LPARAM lParam) {
   const PlatformSocket socket = FindByHandle(static_cast<SOCKET>(wParam));
-  if (!socket) return;
+  Win32Socket* s = Find(socket);
+  if (!s) return;
   const WORD event = WSAGETSELECTEVENT(lParam);
-  if (event & FD_CLOSE) Find(socket)->peerClosed = true;
-  if (event & (FD_READ | FD_CLOSE)) ServiceRead(socket);
-  if (event & FD_WRITE) ServiceWrite(socket);
+  if (event & FD_CLOSE) s->peerClosed = true;
+  const bool readQueued = s->posted & kPlatformSocketRead;
+  const bool writeQueued = s->posted & kPlatformSocketWrite;
+  if ((event & (FD_READ | FD_CLOSE)) && !readQueued) ServiceRead(socket);
+  if ((event & FD_WRITE) && !writeQueued) ServiceWrite(socket);
 }
 
 void Win32SocketOnAgain(WPARAM wParam, LPARAM lParam) {
   const auto socket = static_cast<PlatformSocket>(wParam);
-  if (lParam == FD_READ) ServiceRead(socket);
-  if (lParam == FD_WRITE) ServiceWrite(socket);
+  const auto event = static_cast<uint32_t>(lParam);
+  Win32Socket* s = Find(socket);
+  if (!s) return;
+  s->posted &= ~event;
+  if (event == kPlatformSocketRead) ServiceRead(socket);
+  if (event == kPlatformSocketWrite) ServiceWrite(socket);
+}
+
+void Win32SocketsReportAgain() {
+  if (!g_heldBack) return;
+  g_heldBack = false;
+  for (const auto& [id, s] : g_sockets) {
+    if (s.requested & kPlatformSocketRead) PostAgain(id, kPlatformSocketRead);
+    if (s.requested & kPlatformSocketWrite) PostAgain(id, kPlatformSocketWrite);
+  }
 }
 
 void Win32SocketCloseAll() {
@@ -122,7 +176,7 @@ PlatformSocket PlatformSocketConnect(uint32_t address, uint16_t port) {
   }
   const PlatformSocket id = g_nextSocket++;
   if (g_nextSocket == 0) g_nextSocket = 1;
-  g_sockets[id] = Win32Socket{handle, 0, false};
+  g_sockets[id] = Win32Socket{handle, 0, 0, false};
   return id;
 }
 
@@ -131,8 +185,8 @@ bool PlatformSocketRequest(PlatformSocket socket, uint32_t events) {
   if (!s) return false;
   const uint32_t added = events & ~s->requested;
   s->requested = events & (kPlatformSocketRead | kPlatformSocketWrite);
-  if (added & kPlatformSocketRead) PostAgain(socket, FD_READ);
-  if (added & kPlatformSocketWrite) PostAgain(socket, FD_WRITE);
+  if (added & kPlatformSocketRead) PostAgain(socket, kPlatformSocketRead);
+  if (added & kPlatformSocketWrite) PostAgain(socket, kPlatformSocketWrite);
   return true;
 }
 

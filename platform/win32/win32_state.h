@@ -23,6 +23,9 @@ void Win32PostQuitRequest();
 // A marker behind the messages pending now (PlatformPumpOnce stops at it).
 bool Win32PostPumpMarker();
 bool Win32IsPumpMarker(const MSG& message);
+// Asks the timer window to run the calls a callback hold kept back; false
+// when there is no timer window yet.
+bool Win32PostDeferredRun();
 // Runs the quit request handler, or quits with 0 without one.
 void Win32RunQuitRequest();
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/testing.h"
+#include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_state.h"
 #include "platform/win32/win32_window_record.h"
 #include "platform/window.h"
@@ -53,6 +54,9 @@ PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow pare
     record->clientOffset = POINT{record->frameWidth, record->frameHeight + m.captionHeight};
   }
   Win32AddLive(record);
+  // The system sends the new window messages before it returns; none of
+  // them may reach the program, whose record of the window is not made yet.
+  const Win32CallbackHold hold;
   // For a dialog the parent handle is its owner: kept above it, never clipped by it.
   HWND hwnd = CreateWindowExA(exStyle, kWin32WindowClass, title ? title : "", style, 0, 0, 0, 0,
                               parentRecord ? parentRecord->hwnd : nullptr, nullptr, Win32Instance(),
@@ -189,6 +193,10 @@ void PlatformWindowClientOrigin(PlatformWindow window, int32_t* x, int32_t* y) {
 void PlatformWindowShow(PlatformWindow window) {
   PlatformWindowRecord* record = Win32Live(window);
   if (!record) return;
+  // ShowWindow and SetForegroundWindow activate, focus and sometimes paint
+  // the window before they return: all of it reaches the program from the
+  // loop, after the caller has finished setting the window up.
+  const Win32CallbackHold hold;
   if (record->type == kPlatformWindowChild) {
     ShowWindow(record->hwnd, SW_SHOWNA);
     return;
@@ -197,16 +205,15 @@ void PlatformWindowShow(PlatformWindow window) {
   if (!Win32Live(record)) return;
   SetWindowPos(record->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   if (!Win32Live(record)) return;
-  // The first paint comes from the loop, as the system sends it, once the
-  // caller has finished setting the window up. Presenting needs no paint:
-  // it draws on the window's DC at once, so a blocking sequence of frames
-  // right after the show shows from the first.
+  // Presenting needs no paint: it draws on the window's DC at once, so a
+  // blocking sequence of frames right after the show shows from the first.
   SetForegroundWindow(record->hwnd);
 }
 
 void PlatformWindowRaise(PlatformWindow window) {
   PlatformWindowRecord* record = Win32Live(window);
   if (!record) return;
+  const Win32CallbackHold hold;
   PlatformWindowShow(window);
   if (Win32Live(record)) SetWindowPos(record->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -221,7 +228,17 @@ bool PlatformWindowIsShown(PlatformWindow window) {
 }
 
 void PlatformWindowSetFocus(PlatformWindow window) {
-  if (PlatformWindowRecord* record = Win32Live(window)) SetFocus(record->hwnd);
+  PlatformWindowRecord* record = Win32Live(window);
+  if (!record) return;
+  if (GetAncestor(record->hwnd, GA_ROOT) == GetActiveWindow()) {
+    SetFocus(record->hwnd);
+    return;
+  }
+  // Focus in a window that is not the active one activates it first, and
+  // the system sends the activation before SetFocus returns: as with a
+  // show, it reaches the program from the loop, not inside the caller.
+  const Win32CallbackHold hold;
+  SetFocus(record->hwnd);
 }
 
 PlatformWindow PlatformWindowFocus() {

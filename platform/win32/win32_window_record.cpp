@@ -8,12 +8,14 @@
 #include <algorithm>
 
 #include "platform/control.h"
+#include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_state.h"
 
 namespace {
 
 PlatformInputHandler g_handler = nullptr;
 std::vector<PlatformWindowRecord*> g_live;
+uint64_t g_nextSerial = 1;
 
 PlatformRect ToPlatformRect(const RECT& r) { return PlatformRect{r.left, r.top, r.right, r.bottom}; }
 
@@ -37,15 +39,24 @@ void Paint(PlatformWindowRecord* record) {
   if (!dc) return;
   const RECT area = paint.rcPaint;
   if (area.right > area.left && area.bottom > area.top) {
-    // The toolkit draws the exposed area into the buffer first; the paint
-    // then shows it, so nothing is presented twice.
-    PlatformInput input{};
-    input.type = kPlatformInputExpose;
-    input.rect = ToPlatformRect(area);
-    Win32BeginReport(record);
-    Win32Report(record, input);
-    const bool alive = Win32EndReport(record);
-    if (alive) Win32PaintBuffer(record, dc, area);
+    if (Win32CallbacksHeld()) {
+      // The window is being shown: what the buffer holds shows for now, and
+      // the program paints the area once the show is over.
+      RECT owed;
+      UnionRect(&owed, &record->owed, &area);
+      record->owed = owed;
+      Win32PaintBuffer(record, dc, area);
+    } else {
+      // The toolkit draws the exposed area into the buffer first; the paint
+      // then shows it, so nothing is presented twice.
+      PlatformInput input{};
+      input.type = kPlatformInputExpose;
+      input.rect = ToPlatformRect(area);
+      Win32BeginReport(record);
+      Win32Report(record, input);
+      const bool alive = Win32EndReport(record);
+      if (alive) Win32PaintBuffer(record, dc, area);
+    }
   }
   EndPaint(record->hwnd, &paint);
 }
@@ -165,17 +176,41 @@ PlatformWindowRecord* Win32RecordOf(HWND hwnd) {
   return nullptr;
 }
 
-void Win32AddLive(PlatformWindowRecord* record) { g_live.push_back(record); }
+void Win32AddLive(PlatformWindowRecord* record) {
+  record->serial = g_nextSerial++;
+  g_live.push_back(record);
+}
 
 const std::vector<PlatformWindowRecord*>& Win32LiveRecords() { return g_live; }
 
 bool Win32Report(PlatformWindowRecord* record, const PlatformInput& input) {
   const PlatformInputHandler target = record->handler ? record->handler : g_handler;
   if (!target || record->doomed) return false;
+  // A move only updates the toolkit's idea of the position; everything else
+  // may run the program, which must not happen while a window is being shown.
+  if (Win32CallbacksHeld() && input.type != kPlatformInputMoved) {
+    const uint64_t serial = record->serial;
+    Win32CallOrDefer([record, serial, input] {
+      if (!Win32Live(record) || record->serial != serial) return;
+      // A focus the caller has since given elsewhere is no longer news: the
+      // toolkit would hand it on to the first child and undo the caller's.
+      if (input.type == kPlatformInputFocus && GetFocus() != record->hwnd) return;
+      Win32Report(record, input);
+    });
+    return false;
+  }
   Win32BeginReport(record);
   const bool handled = target(record, input);
   Win32EndReport(record);
   return handled;
+}
+
+void Win32WindowsRepaintOwed() {
+  for (PlatformWindowRecord* record : g_live) {
+    if (IsRectEmpty(&record->owed)) continue;
+    if (record->hwnd) InvalidateRect(record->hwnd, &record->owed, FALSE);
+    record->owed = RECT{0, 0, 0, 0};
+  }
 }
 
 void Win32BeginReport(PlatformWindowRecord* record) { ++record->reporting; }
@@ -254,19 +289,24 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
   if (record->pixels && record->width > 0 && record->height > 0) {
     const RECT buffer = {0, 0, record->width, record->height};
     if (IntersectRect(&inBuffer, &area, &buffer)) {
+      const int w = inBuffer.right - inBuffer.left;
+      const int h = inBuffer.bottom - inBuffer.top;
+      // StretchDIBits counts a source rectangle's rows from the bottom even
+      // for a top-down DIB, so a rectangle off the vertical centre would
+      // show other rows. Describing only the rows asked for, from their
+      // first, makes the source rectangle the DIB's full height: no
+      // direction left to get wrong.
       BITMAPINFO info = {};
       info.bmiHeader.biSize = sizeof info.bmiHeader;
       info.bmiHeader.biWidth = record->width;
-      info.bmiHeader.biHeight = -record->height;  // top row first
+      info.bmiHeader.biHeight = -h;  // top row first
       info.bmiHeader.biPlanes = 1;
       info.bmiHeader.biBitCount = 32;
       info.bmiHeader.biCompression = BI_RGB;
       // 0x00RRGGBB in memory is the DIB's blue, green, red, unused: no copy.
-      // With a top-down DIB the scan lines count from the top as well.
-      const int w = inBuffer.right - inBuffer.left;
-      const int h = inBuffer.bottom - inBuffer.top;
-      StretchDIBits(dc, inBuffer.left, inBuffer.top, w, h, inBuffer.left, inBuffer.top, w, h,
-                    record->pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+      const uint32_t* firstRow = record->pixels + static_cast<size_t>(inBuffer.top) * record->width;
+      StretchDIBits(dc, inBuffer.left, inBuffer.top, w, h, inBuffer.left, 0, w, h, firstRow, &info,
+                    DIB_RGB_COLORS, SRCCOPY);
     }
   }
   // What the buffer does not cover shows white.

@@ -34,6 +34,12 @@ struct PlatformWindowRecord {
   WNDPROC controlProc = nullptr;
   bool typedOnly = false;  // an edit changed only by typed characters
 
+  // Told apart from a later record at the same address by reports kept
+  // back while a window was being shown.
+  uint64_t serial = 0;
+  // Painted while the program could not be called: asked for again later.
+  RECT owed = {0, 0, 0, 0};
+
   int reporting = 0;   // depth of calls into the toolkit on the stack
   bool doomed = false; // destroyed while reporting: freed when the last returns
 };
@@ -56,6 +62,8 @@ const std::vector<PlatformWindowRecord*>& Win32LiveRecords();
 
 // Sends one report to the record's handler (its own, or the program-wide
 // one); false when nobody handled it. The record may be destroyed inside.
+// While a callback hold is open every report but a move is kept back and
+// sent from the loop afterwards (and counts as not handled now).
 bool Win32Report(PlatformWindowRecord* record, const PlatformInput& input);
 // Brackets calls into the toolkit that may destroy record; EndReport is
 // false when it was destroyed meanwhile (and frees it when last out).

@@ -49,4 +49,18 @@ TEST_F(FirstShow, EveryKindIsPaintedOnlyAfterWindowInitReturned) {
   }
 }
 
+// A screen shows its window and then puts the focus where it wants it; the
+// window's own focus, kept back during the show, must not take it away again.
+TEST_F(FirstShow, FocusGivenRightAfterTheShowStaysWhereItWasGiven) {
+  Window* window = HarnessOpenWindow(Rect{0, 0, 200, 100}, kWindowKindMain, nullptr, nullptr, false);
+  ASSERT_NE(window, nullptr);
+  Window* first = HarnessOpenWindow(Rect{10, 10, 60, 30}, kWindowKindPlain, window, nullptr);
+  Window* second = HarnessOpenWindow(Rect{10, 40, 60, 60}, kWindowKindPlain, window, nullptr);
+  ASSERT_TRUE(first && second);
+  WindowShow(window);
+  PlatformWindowSetFocus(second->handle);
+  HarnessFlush();
+  EXPECT_EQ(HarnessFocusWindow(), second);
+}
+
 }  // namespace

@@ -109,6 +109,23 @@ TEST_F(Win32WindowTest, TheBufferReachesTheScreenPixelForPixel) {
     }
   }
   EXPECT_EQ(wrong, 0);
+
+  // A rectangle off the vertical centre shows its own rows and nothing else
+  // changes (the system counts a DIB's source rows from the bottom).
+  const PlatformRect part{40, 5, 60, 15};
+  for (int32_t y = part.top; y < part.bottom; ++y) {
+    for (int32_t x = part.left; x < part.right; ++x) w->buffer.pixels[static_cast<size_t>(y) * w->buffer.width + x] = 0x00FF00FFu;
+  }
+  PlatformWindowPresent(w->handle, part);
+  const std::vector<uint32_t> after = HarnessGrabPresented(w);
+  ASSERT_EQ(after.size(), 64u * 48u);
+  wrong = 0;
+  for (int32_t y = 0; y < 48; ++y) {
+    for (int32_t x = 0; x < 64; ++x) {
+      wrong += after[static_cast<size_t>(y) * 64 + x] != w->buffer.pixels[static_cast<size_t>(y) * w->buffer.width + x];
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(Win32WindowTest, ControlsAreNativeAndTheKeyFilterStandsInFront) {
