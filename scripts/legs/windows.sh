@@ -3,7 +3,8 @@
 # (only what is missing), builds the tools natively, cross-builds the client
 # and its tests for x86_64 Windows, runs the suite under wine64 on a private
 # X display, then the real-display check (splash and gate pixel for pixel,
-# typing into the login window, the access request at a peer).
+# typing into the login window, the access request at a peer, the lobby of
+# the real server with every building in its place).
 # The i686 build is not part of the leg (these machines cannot run 32-bit
 # programs): scripts/legs/windows.sh --i686 only builds it.
 set -euo pipefail
@@ -24,7 +25,8 @@ fi
 
 # The build runs the picture generator and packer of a native build.
 cmake --preset ci >/dev/null
-cmake --build --preset ci --target orva-art orva-pack orva-inspect
+# The real-display check logs in at the build machine's lobby server.
+cmake --build --preset ci --target orva-art orva-pack orva-inspect orva-lobbyd salvind_server_demo salvind_assets
 cmake --preset mingw64 >/dev/null
 cmake --build --preset mingw64
 
@@ -102,6 +104,6 @@ ctest --preset mingw64 --timeout 300 || status=1
 openbox >/dev/null 2>&1 &
 wm_pid=$!
 sleep 1
-python3 tests/win32/display/display_check.py build/mingw64/stage build/ci/tools/orva-inspect \
+python3 tests/win32/display/display_check.py build/mingw64/stage build/ci/tools/orva-inspect build/ci/stage/server \
   ${SALVIND_SCREENSHOT_DIR:+"$SALVIND_SCREENSHOT_DIR"} || status=1
 exit $status

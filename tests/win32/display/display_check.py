@@ -4,12 +4,18 @@ server with a window manager, driven with real X input.
 
 Checks that the splash and the gate show the decoded pictures pixel for
 pixel, that typing reaches the login window, and that "Connect" brings the
-access request (the user name typed) to a peer on 127.0.0.1. Every wait is
-bounded. Usage: display_check.py STAGE_DIR INSPECT_TOOL [SCREENSHOT_DIR]
+access request (the user name typed) to a peer on 127.0.0.1. Then, against
+the real lobby server (the build machine's orva-lobbyd with the demo
+configuration), that the demo account reaches the lobby and every building
+stands in its own rectangle: outside them the window shows the map pixel for
+pixel, inside each something of the building. Every wait is bounded.
+Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR [SCREENSHOT_DIR]
 with DISPLAY, WINEPREFIX and the wine64 program in WINE set.
 """
 
+import json
 import os
+import re
 import shutil
 import socket
 import struct
@@ -18,8 +24,8 @@ import sys
 import tempfile
 import time
 
-STAGE, INSPECT = sys.argv[1], sys.argv[2]
-SHOTS = sys.argv[3] if len(sys.argv) > 3 else None
+STAGE, INSPECT, SERVER = sys.argv[1], sys.argv[2], sys.argv[3]
+SHOTS = sys.argv[4] if len(sys.argv) > 4 else None
 WINE = os.environ.get("WINE", "wine64")
 # Generous: wine starts slowly on a loaded machine. Never unbounded.
 WAIT_SECONDS = float(os.environ.get("SALVIND_DISPLAY_WAIT", "120"))
@@ -113,31 +119,62 @@ def wait_for_picture(title, picture, shot):
     return last
 
 
-def main():
-    global WORK
-    WORK = tempfile.mkdtemp(prefix="salvind-win32-display-")
-    failures = []
-    client = None
+def client_tree():
+    """A scratch copy of the client's tree with the disclaimer accepted, so the
+    login window comes without it, and no stored buildings."""
+    tree = os.path.join(tempfile.mkdtemp(dir=WORK), "stage")
+    shutil.copytree(STAGE, tree)
+    document = os.path.join(tree, "data", "Salvind", "disclaim.otx")
+    with open(document, "r+b") as f:
+        f.seek(12)
+        f.write(struct.pack(">I", 1))
+    for name in os.listdir(os.path.join(tree, "data", "Salvind")):
+        if name.endswith(".ogi"):
+            os.remove(os.path.join(tree, "data", "Salvind", name))
+    return tree
+
+
+def start_client(tree, port):
+    env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
+    return subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def stop(process):
+    if process and process.poll() is None:
+        process.kill()
+        process.wait(timeout=30)
+
+
+def wait_for_window(title, size=None):
+    """The window named title (of that drawing-area size, when given), or None."""
+    deadline = time.monotonic() + WAIT_SECONDS
+    while time.monotonic() < deadline:
+        found = window_geometry(title)
+        if found and (size is None or (found[3], found[4]) == size):
+            return found
+        time.sleep(0.3)
+    return None
+
+
+def log_in(login, user, password):
+    subprocess.run(["xdotool", "windowactivate", "--sync", login[0]], timeout=30)
+    subprocess.run(["xdotool", "type", "--delay", "80", user], timeout=30)
+    subprocess.run(["xdotool", "key", "--delay", "80", "Tab"], timeout=30)
+    subprocess.run(["xdotool", "type", "--delay", "80", password], timeout=30)
+    time.sleep(1.0)
+
+
+def peer_part(failures):
+    """Splash, gate, login and the access request at a peer that only listens."""
+    splash = expected_picture([os.path.join(STAGE, "data", "common", "orva.ors"), "--item", "0"], "splash")
+    gate = expected_picture([os.path.join(STAGE, "data", "Salvind", "start.oim")], "gate")
+    peer = socket.socket()
+    peer.bind(("127.0.0.1", 0))
+    peer.listen(1)
+    peer.settimeout(WAIT_SECONDS)
+    client = start_client(client_tree(), peer.getsockname()[1])
     try:
-        tree = os.path.join(WORK, "stage")
-        shutil.copytree(STAGE, tree)
-        # An accepted disclaimer: the login window comes without it.
-        document = os.path.join(tree, "data", "Salvind", "disclaim.otx")
-        with open(document, "r+b") as f:
-            f.seek(12)
-            f.write(struct.pack(">I", 1))
-        splash = expected_picture([os.path.join(STAGE, "data", "common", "orva.ors"), "--item", "0"], "splash")
-        gate = expected_picture([os.path.join(STAGE, "data", "Salvind", "start.oim")], "gate")
-
-        peer = socket.socket()
-        peer.bind(("127.0.0.1", 0))
-        peer.listen(1)
-        peer.settimeout(WAIT_SECONDS)
-        env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1",
-                   SALVIND_SERVER_PORT=str(peer.getsockname()[1]), WINEDEBUG="-all")
-        client = subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
         problem = wait_for_picture("Orva", splash, "win32-splash.png")
         if problem:
             failures.append("splash: " + problem)
@@ -145,21 +182,13 @@ def main():
         if problem:
             failures.append("gate: " + problem)
 
-        deadline = time.monotonic() + WAIT_SECONDS
-        login = None
-        while time.monotonic() < deadline and not login:
-            login = window_geometry("Login")
-            time.sleep(0.3)
+        login = wait_for_window("Login")
         if not login:
             failures.append("login: the window never showed")
-            return failures
+            return
         time.sleep(1.0)
         save_shot("Login", "win32-login-empty.png")
-        subprocess.run(["xdotool", "windowactivate", "--sync", login[0]], timeout=30)
-        subprocess.run(["xdotool", "type", "--delay", "80", "alice"], timeout=30)
-        subprocess.run(["xdotool", "key", "--delay", "80", "Tab"], timeout=30)
-        subprocess.run(["xdotool", "type", "--delay", "80", "secret7"], timeout=30)
-        time.sleep(1.0)
+        log_in(login, "alice", "secret7")
         save_shot("Login", "win32-login.png")
         subprocess.run(["xdotool", "key", "Return"], timeout=30)
 
@@ -167,7 +196,7 @@ def main():
             connection, _ = peer.accept()
         except socket.timeout:
             failures.append("access request: nobody connected")
-            return failures
+            return
         connection.settimeout(WAIT_SECONDS)
         received = b""
         while len(received) < 12:
@@ -177,7 +206,7 @@ def main():
             received += chunk
         if len(received) < 12:
             failures.append("access request: the stream ended after %d bytes" % len(received))
-            return failures
+            return
         kind, padded, length = struct.unpack(">III", received[:12])
         while len(received) < 12 + padded:
             chunk = connection.recv(4096)
@@ -190,11 +219,136 @@ def main():
         if b"alice" not in body:
             failures.append("access request: the typed user name is not in the body")
         connection.close()
+    finally:
+        stop(client)
+        peer.close()
+
+
+def start_server():
+    """orva-lobbyd on a scratch copy of the demo configuration (fast hashes, a
+    free port); the process and its port, or the process and None."""
+    # Short: the admin socket's path must fit a socket address.
+    folder = tempfile.mkdtemp(prefix="orva-", dir="/tmp")
+    server_dir = os.path.join(folder, "server")
+    shutil.copytree(SERVER, server_dir, ignore=shutil.ignore_patterns("state"))
+    config = os.path.join(server_dir, "lobby.toml")
+    with open(config) as f:
+        text = f.read()
+    with open(config, "w") as f:
+        f.write(text.replace('hash = "interactive"', 'hash = "fast"'))
+    log_path = os.path.join(folder, "orva-lobbyd.log")
+    log = open(log_path, "w")
+    server = subprocess.Popen([os.path.join(server_dir, "orva-lobbyd"), "--config", config,
+                               "--listen", "127.0.0.1:0"], cwd=server_dir, stdout=log, stderr=log)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and server.poll() is None:
+        with open(log_path) as f:
+            found = re.search(r"listening on 127\.0\.0\.1:([0-9]+) ", f.read())
+        if found:
+            return server, int(found.group(1)), folder
+        time.sleep(0.1)
+    return server, None, folder
+
+
+def building_rects():
+    """(left, top, right, bottom) of every building set the server sends."""
+    rects = []
+    sets = os.path.join(SERVER, "sets")
+    for name in sorted(os.listdir(sets)):
+        info = json.loads(run(INSPECT, "file", os.path.join(sets, name), "--json"))
+        rects.append(tuple(info["set"]["rect"]))
+    return rects
+
+
+def lobby_mismatch(shown, map_picture, rects):
+    """Why the lobby's pixels are not the map with a building in each rectangle,
+    or None."""
+    w, h, expected = map_picture
+    inside = bytearray(w * h)
+    for left, top, right, bottom in rects:
+        for y in range(max(0, top), min(h, bottom)):
+            inside[y * w + max(0, left):y * w + min(w, right)] = b"\1" * (min(w, right) - max(0, left))
+    outside_wrong = 0
+    drawn = [0] * len(rects)
+    for y in range(h):
+        for x in range(w):
+            i = y * w + x
+            same = shown[3 * i:3 * i + 3] == expected[3 * i:3 * i + 3]
+            if not inside[i]:
+                outside_wrong += not same
+            elif not same:
+                for n, (left, top, right, bottom) in enumerate(rects):
+                    if left <= x < right and top <= y < bottom:
+                        drawn[n] += 1
+    if outside_wrong:
+        return "%d pixels outside the buildings differ from the map" % outside_wrong
+    bare = [rects[n] for n, count in enumerate(drawn) if count == 0]
+    if bare:
+        return "no building drawn in %s" % bare
+    return None
+
+
+def lobby_part(failures):
+    """The demo account reaches the lobby of the real server."""
+    map_picture = expected_picture([os.path.join(STAGE, "data", "Salvind", "salvind.oim")], "map")
+    icon_png = os.path.join(WORK, "icon.png")
+    run(INSPECT, "file", os.path.join(STAGE, "data", "Salvind", "salvind.ors"), "--item", "0", "--png", icon_png)
+    icon_w, icon_h, _ = read_ppm(run("convert", icon_png, "-depth", "8", "ppm:-"))
+    # The welcome icon's bottom-right corner is at (580, 360) once the
+    # welcome text has arrived.
+    rects = building_rects() + [(580 - icon_w, 360 - icon_h, 580, 360)]
+
+    server, port, folder = start_server()
+    client = None
+    try:
+        if not port:
+            failures.append("lobby: orva-lobbyd did not listen")
+            return
+        client = start_client(client_tree(), port)
+        login = wait_for_window("Login")
+        if not login:
+            failures.append("lobby: the login window never showed")
+            return
+        time.sleep(1.0)
+        log_in(login, "demo", "orva")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        lobby = wait_for_window("Salvind", (map_picture[0], map_picture[1]))
+        if not lobby:
+            failures.append("lobby: no lobby window")
+            return
+        # The welcome window comes over the map's left side; the pointer
+        # could rest on a building and bring up its status window.
+        welcome = wait_for_window("Welcome")
+        if welcome:
+            subprocess.run(["xdotool", "windowminimize", "--sync", welcome[0]], timeout=30)
+        subprocess.run(["xdotool", "mousemove", "0", "0"], timeout=30)
+        deadline = time.monotonic() + WAIT_SECONDS
+        problem = "never looked"
+        while time.monotonic() < deadline:
+            _, x, y, w, h = lobby
+            _, _, shown = screen_area(x, y, w, h)
+            problem = lobby_mismatch(shown, map_picture, rects)
+            if not problem:
+                save_shot("Salvind", "win32-lobby-map.png")
+                break
+            time.sleep(0.5)
+        if problem:
+            failures.append("lobby: " + problem)
+    finally:
+        stop(client)
+        stop(server)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    global WORK
+    WORK = tempfile.mkdtemp(prefix="salvind-win32-display-")
+    failures = []
+    try:
+        peer_part(failures)
+        lobby_part(failures)
         return failures
     finally:
-        if client:
-            client.kill()
-            client.wait(timeout=30)
         shutil.rmtree(WORK, ignore_errors=True)
 
 
