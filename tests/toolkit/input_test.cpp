@@ -172,10 +172,11 @@ TEST_F(InputFixture, ShowingAnotherTopLevelWindowMovesTheActivation) {
 // deletes itself from its own input; by then the toolkit has let go of it,
 // so that is nobody's input, not a stray message.
 TEST_F(InputFixture, DeletingTheActiveWindowReportsNothingForIt) {
+  EventLog log;
   for (const bool fromItsOwnInput : {false, true}) {
     SCOPED_TRACE(fromItsOwnInput ? "from its own click" : "from outside");
-    EventLog log;
-    HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &log);
+    log.Clear();
+    Window* other = HarnessOpenWindow(Rect{0, 0, 100, 100}, kWindowKindMain, nullptr, &log);
     Window* active = WindowNew();
     const Rect r{200, 0, 300, 100};
     ASSERT_EQ(WindowInit(active, &r, kWindowKindMain, nullptr, nullptr, 1, 0, &DeleteSelfOnButtonDown, 0), 0);
@@ -190,6 +191,8 @@ TEST_F(InputFixture, DeletingTheActiveWindowReportsNothingForIt) {
     HarnessFlush();
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err.find("Could not get pWindow!"), std::string::npos) << err;
+    WindowDelete(other);
+    HarnessFlush();
   }
 }
 
