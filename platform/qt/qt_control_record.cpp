@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -99,6 +100,10 @@ class MarkedPushButton : public QPushButton {
 // A multi-line box shows whole lines: the text area is cut to the lines that
 // fit, and the rest of the box below it stays blank, so the last visible
 // line is never cut in half.
+bool FitsCharacterSet(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
 class WholeLinesTextEdit : public QPlainTextEdit {
  public:
   explicit WholeLinesTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
@@ -110,6 +115,16 @@ class WholeLinesTextEdit : public QPlainTextEdit {
   }
 
  protected:
+  // Pasted, dropped or middle-clicked text the program cannot hold is
+  // refused whole, as typed characters are; nothing becomes "?".
+  void insertFromMimeData(const QMimeData* source) override {
+    if (source->hasText() && !FitsCharacterSet(source->text())) {
+      PlatformBeep();
+      return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+  }
+
   // A line the text area cuts off at its bottom edge is not shown at all.
   // Painted over rather than fitted by size: the first line starts below the
   // document's margin and a scrolled one at the very top, so no one height
@@ -134,10 +149,6 @@ class WholeLinesTextEdit : public QPlainTextEdit {
     }
   }
 };
-
-bool FitsCharacterSet(const QString& text) {
-  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-}
 
 // Positions in the program's form count a line end as CR LF.
 int32_t ToProgramPosition(const QString& text, int position) {

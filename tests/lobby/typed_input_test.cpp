@@ -160,6 +160,25 @@ TEST_F(TypedInputTest, OtherFieldsRefuseWhatTheProgramCannotHoldAndPasteTheRest)
   HarnessFlush();
   EXPECT_EQ(TextOf(g_login.userName), "bobby");
   EXPECT_EQ(g_beeps, 2);
+
+  // A multi-line box alike: lines go in, text it cannot hold not even as "?".
+  Window* notes = HarnessOpenWindow(Rect{0, 0, 300, 200}, kWindowKindMain, nullptr, nullptr);
+  ASSERT_NE(notes, nullptr);
+  EditBox* box = EditBoxNew();
+  const Rect area{10, 10, 290, 190};
+  ASSERT_EQ(EditBoxInit(box, notes, &area, nullptr, nullptr, 1, 0, 1, 1, nullptr, 0), 0);
+  Focus(box);
+  PlatformTestSetClipboard("one\ntwo");
+  PlatformTestPressKey(kPlatformTestKeyPaste, 0);
+  HarnessFlush();
+  EXPECT_EQ(TextOf(box), "one\r\ntwo");
+  PlatformTestSetClipboard("\n\xE2\x82\xAC" "5");
+  PlatformTestPressKey(kPlatformTestKeyPaste, 0);
+  HarnessFlush();
+  EXPECT_EQ(TextOf(box), "one\r\ntwo");
+  EXPECT_EQ(g_beeps, 3);
+  EditBoxDelete(box);
+  WindowDelete(notes);
 }
 
 // The disclaimer is up over the login window and moved aside: the login
