@@ -40,15 +40,8 @@ void XDesktop::Chord(const std::vector<std::string>& keys) {
 }
 
 void XDesktop::Activate(XWindowId window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x_, "_NET_ACTIVE_WINDOW", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = 2;  // from a pager or a person's tool: always honoured
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_, DefaultRootWindow(x_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  XSync(x_, False);
+  // 2: from a pager or a person's tool, always honoured.
+  XSendClientMessage(x_, window, "_NET_ACTIVE_WINDOW", 2, CurrentTime, true);
 }
 
 void XDesktop::ClearClipboard() {

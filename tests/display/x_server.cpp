@@ -377,26 +377,29 @@ void XServer::PressKey(const std::string& keyName) {
   if (keysym != NoSymbol) KeyStroke(static_cast<unsigned>(keysym));
 }
 
-void XServer::SendDeleteWindow(XWindowId window) {
+void XSendClientMessage(struct _XDisplay* x, XWindowId window, const char* type, long first, long second,
+                        bool toWindowManager) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+  event.xclient.message_type = XInternAtom(x, type, False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_, window, False, NoEventMask, &event);
-  XSync(x_, False);
+  event.xclient.data.l[0] = first;
+  event.xclient.data.l[1] = second;
+  if (toWindowManager) {
+    XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  } else {
+    XSendEvent(x, window, False, NoEventMask, &event);
+  }
+  XSync(x, False);
+}
+
+void XServer::SendDeleteWindow(XWindowId window) {
+  XSendClientMessage(x_, window, "WM_PROTOCOLS", static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False)),
+                     CurrentTime, false);
 }
 
 void XServer::RequestClose(XWindowId window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x_, "_NET_CLOSE_WINDOW", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = CurrentTime;
-  event.xclient.data.l[1] = 2;  // a request from a pager or a person's tool
-  XSendEvent(x_, DefaultRootWindow(x_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  XSync(x_, False);
+  // 2: a request from a pager or a person's tool.
+  XSendClientMessage(x_, window, "_NET_CLOSE_WINDOW", CurrentTime, 2, true);
 }

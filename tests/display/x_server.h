@@ -19,6 +19,12 @@ using XWindowId = unsigned long;
 
 enum class WindowManager { kNone, kOpenbox };
 
+// Sends a 32-bit client message of type about window, with data first and
+// second, to the window manager (through the root window) or to the window
+// itself; flushed.
+void XSendClientMessage(struct _XDisplay* x, XWindowId window, const char* type, long first, long second,
+                        bool toWindowManager);
+
 class XServer {
  public:
   XServer() = default;
