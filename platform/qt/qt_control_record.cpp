@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <QPlainTextEdit>
@@ -97,13 +96,12 @@ class MarkedPushButton : public QPushButton {
   }
 };
 
-// A multi-line box shows whole lines: the text area is cut to the lines that
-// fit, and the rest of the box below it stays blank, so the last visible
-// line is never cut in half.
 bool FitsCharacterSet(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
+// A multi-line box shows whole lines: the last visible line is never cut in
+// half, the rest of the box below it stays blank.
 class WholeLinesTextEdit : public QPlainTextEdit {
  public:
   explicit WholeLinesTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
