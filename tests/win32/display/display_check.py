@@ -226,7 +226,8 @@ def peer_part(failures):
 
 def start_server():
     """orva-lobbyd on a scratch copy of the demo configuration (fast hashes, a
-    free port); the process and its port, or the process and None."""
+    free port): the process, its port (None when it did not listen) and the
+    scratch folder."""
     # Short: the admin socket's path must fit a socket address.
     folder = tempfile.mkdtemp(prefix="orva-", dir="/tmp")
     server_dir = os.path.join(folder, "server")
@@ -237,9 +238,9 @@ def start_server():
     with open(config, "w") as f:
         f.write(text.replace('hash = "interactive"', 'hash = "fast"'))
     log_path = os.path.join(folder, "orva-lobbyd.log")
-    log = open(log_path, "w")
-    server = subprocess.Popen([os.path.join(server_dir, "orva-lobbyd"), "--config", config,
-                               "--listen", "127.0.0.1:0"], cwd=server_dir, stdout=log, stderr=log)
+    with open(log_path, "w") as log:
+        server = subprocess.Popen([os.path.join(server_dir, "orva-lobbyd"), "--config", config,
+                                   "--listen", "127.0.0.1:0"], cwd=server_dir, stdout=log, stderr=log)
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline and server.poll() is None:
         with open(log_path) as f:
