@@ -6,8 +6,11 @@
 // hashes run (the event loop must not stall on them). Every phase is
 // bounded in time.
 
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -166,59 +169,103 @@ void SampleEchoes(asio::io_context& io, Load& load, std::vector<std::unique_ptr<
   io.run_for(std::chrono::milliseconds(100));
 }
 
-void BM_LobbyLoad(benchmark::State& state) {
+// orva-lobbyd in a temporary directory with one room, its log in a file,
+// and the accounts made beforehand straight in its database.
+class ServerProcess {
+ public:
+  struct Seed {
+    std::string prefix;
+    int count;
+    HashStrength hash;
+  };
+  ServerProcess(const std::string& serverKeys, const char* hash, const std::vector<Seed>& seeds) {
+    PasswordHashInit();
+    char pattern[] = "/tmp/orva-lobby-bench-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    std::filesystem::create_directories(dir_ + "/state");
+    std::vector<uint8_t> set(24, 0);
+    std::ofstream(dir_ + "/room.set", std::ios::binary).write(reinterpret_cast<char*>(set.data()), 24);
+    std::ofstream(dir_ + "/welcome.txt") << "Welcome to the load test.";
+    std::ofstream(dir_ + "/lobby.toml")
+        << "[server]\nlisten = \"127.0.0.1:0\"\ndata_dir = \"state\"\n" << serverKeys << "[accounts]\nhash = \""
+        << hash << "\"\n[welcome]\nfile = \"welcome.txt\"\n"
+        << "[[room]]\nid = 1\nname = \"chess\"\naddress = \"127.0.0.1\"\nport = 2101\n"
+           "image_file = \"chess.ogi\"\nimage_set = \"room.set\"\n";
+    {
+      std::string error;
+      auto store = SqliteAccountStoreOpen(dir_ + "/state/accounts.db", &error);
+      for (const Seed& seed : seeds) {
+        const std::string hashed = PasswordHashMake("password", seed.hash);
+        for (int i = 0; store && i < seed.count; ++i) {
+          Account a;
+          a.name = seed.prefix + std::to_string(i);
+          a.passwordHash = hashed;
+          a.fullName = a.name;
+          store->Create(a);
+        }
+      }
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, (dir_ + "/server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string config = dir_ + "/lobby.toml";
+    char* argv[] = {const_cast<char*>(ORVA_LOBBYD), const_cast<char*>("--config"), config.data(), nullptr};
+    if (posix_spawn(&pid_, ORVA_LOBBYD, &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    for (int i = 0; i < 500 && port_ == 0 && pid_ > 0; ++i) {
+      std::ifstream log(dir_ + "/server.log");
+      std::stringstream text;
+      text << log.rdbuf();
+      const size_t at = text.str().find("listening on 127.0.0.1:");
+      if (at != std::string::npos) port_ = static_cast<uint16_t>(std::stoul(text.str().substr(at + 23)));
+      else usleep(10000);
+    }
+  }
+  ~ServerProcess() {
+    Stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  uint16_t Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
+  // SIGTERM, then the seconds until the process ended (killed after 10).
+  double Stop() {
+    if (pid_ <= 0) return 0;
+    const auto start = Clock::now();
+    kill(pid_, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 1000 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return seconds;
+  }
+
+ private:
+  std::string dir_;
+  pid_t pid_ = -1;
+  uint16_t port_ = 0;
+};
+
+bool RaiseDescriptorLimit(benchmark::State& state, rlim_t needed) {
   rlimit limit;
   getrlimit(RLIMIT_NOFILE, &limit);
   limit.rlim_cur = limit.rlim_max;
   setrlimit(RLIMIT_NOFILE, &limit);
-  if (limit.rlim_cur < 2 * kClients + 200) {
-    state.SkipWithError("the descriptor limit is too low for 2,000 connections");
-    return;
-  }
-  PasswordHashInit();
-  char pattern[] = "/tmp/orva-lobby-bench-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  std::filesystem::create_directories(dir + "/state");
-  {
-    std::vector<uint8_t> set(24, 0);
-    std::ofstream(dir + "/room.set", std::ios::binary).write(reinterpret_cast<char*>(set.data()), 24);
-    std::ofstream(dir + "/welcome.txt") << "Welcome to the load test.";
-    std::ofstream(dir + "/lobby.toml")
-        << "[server]\nlisten = \"127.0.0.1:0\"\ndata_dir = \"state\"\nmax_players = 5000\n"
-           "max_connections = 5000\nmax_connections_per_address = 5000\necho_interval_s = 3600\n"
-           "echo_timeout_s = 3600\n[accounts]\nhash = \"fast\"\n[welcome]\nfile = \"welcome.txt\"\n"
-           "[[room]]\nid = 1\nname = \"chess\"\naddress = \"127.0.0.1\"\nport = 2101\n"
-           "image_file = \"chess.ogi\"\nimage_set = \"room.set\"\n";
-    std::string error;
-    auto store = SqliteAccountStoreOpen(dir + "/state/accounts.db", &error);
-    const std::string fast = PasswordHashMake("password", HashStrength::kFast);
-    const std::string slow = PasswordHashMake("password", HashStrength::kInteractive);
-    for (int i = 0; store && i < kClients + kInteractive; ++i) {
-      Account a;
-      a.name = (i < kClients ? "user" : "slow") + std::to_string(i);
-      a.passwordHash = i < kClients ? fast : slow;
-      a.fullName = a.name;
-      store->Create(a);
-    }
-  }
-  pid_t pid = -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, (dir + "/server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::string config = dir + "/lobby.toml";
-  char* argv[] = {const_cast<char*>(ORVA_LOBBYD), const_cast<char*>("--config"), config.data(), nullptr};
-  posix_spawn(&pid, ORVA_LOBBYD, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
+  if (limit.rlim_cur >= needed) return true;
+  state.SkipWithError("the descriptor limit is too low for the connections");
+  return false;
+}
 
-  uint16_t port = 0;
-  for (int i = 0; i < 500 && port == 0; ++i) {
-    std::ifstream log(dir + "/server.log");
-    std::stringstream text;
-    text << log.rdbuf();
-    const size_t at = text.str().find("listening on 127.0.0.1:");
-    if (at != std::string::npos) port = static_cast<uint16_t>(std::stoul(text.str().substr(at + 23)));
-    else usleep(10000);
-  }
+void BM_LobbyLoad(benchmark::State& state) {
+  if (!RaiseDescriptorLimit(state, 2 * kClients + 200)) return;
+  ServerProcess server(
+      "max_players = 5000\nmax_connections = 5000\nmax_connections_per_address = 5000\necho_interval_s = 3600\n"
+      "echo_timeout_s = 3600\n",
+      "fast", {{"user", kClients, HashStrength::kFast}, {"slow", kInteractive, HashStrength::kInteractive}});
+  const uint16_t port = server.Port();
+  const pid_t pid = server.Pid();
   for (auto _ : state) {
     if (port == 0) {
       state.SkipWithError("the server did not start");
@@ -264,7 +311,7 @@ void BM_LobbyLoad(benchmark::State& state) {
     const auto slowStart = Clock::now();
     for (int i = 0; i < kInteractive; ++i) {
       slow.push_back(std::make_unique<Client>(io));
-      load.LogIn(*slow.back(), "slow" + std::to_string(kClients + i), [&] { ++slowIn; });
+      load.LogIn(*slow.back(), "slow" + std::to_string(i), [&] { ++slowIn; });
     }
     SampleEchoes(io, load, clients, [&] { return slowIn == kInteractive; }, std::chrono::milliseconds(20000));
     const double slowSeconds = std::chrono::duration<double>(Clock::now() - slowStart).count();
@@ -286,15 +333,93 @@ void BM_LobbyLoad(benchmark::State& state) {
     for (auto& c : slow) c->socket.close();
     io.run_for(std::chrono::milliseconds(200));
   }
-  kill(pid, SIGTERM);
-  int status = 0;
-  for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) == 0; ++i) usleep(10000);
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, WNOHANG);
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
 }
 
 BENCHMARK(BM_LobbyLoad)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+
+// Registrations that hang up at once, from several addresses, queue
+// interactive hashes; meanwhile a real user logs in (an interactive hash of
+// its own) and idle clients measure echoes. Reports the log-in's latency,
+// the echo round trips during the flood and how long SIGTERM takes in the
+// middle of a second flood.
+constexpr int kFlood = 200;
+constexpr int kFloodAddresses = 4;
+constexpr int kFloodIdle = 50;
+
+// One "connect, send a registration, hang up" from 127.0.0.<host>.
+bool HangUpRegistration(uint16_t port, int host, const std::string& name) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_in from = {};
+  from.sin_family = AF_INET;
+  from.sin_addr.s_addr = htonl(0x7F000000u | static_cast<uint32_t>(host));
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  to.sin_port = htons(port);
+  AccessRequestDetails d = {name.c_str(), "password", 2, 1, "Flood", "flood@example.org", ""};
+  uint32_t length = 0;
+  uint8_t* body = AccessRequestBuild(&d, &length);
+  std::vector<uint8_t> frame;
+  FrameAppend(&frame, kMessageAccessRequest, std::span<const uint8_t>(body, length));
+  MemFree(body);
+  bool ok = bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+            connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0 &&
+            send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(frame.size());
+  close(fd);
+  return ok;
+}
+
+void BM_LobbyRegistrationFlood(benchmark::State& state) {
+  if (!RaiseDescriptorLimit(state, 2 * kFloodIdle + 200)) return;
+  ServerProcess server("max_players = 5000\nmax_connections_per_address = 100\necho_interval_s = 3600\necho_timeout_s = 3600\n", "interactive",
+                       {{"idle", kFloodIdle, HashStrength::kFast}, {"real", 1, HashStrength::kInteractive}});
+  for (auto _ : state) {
+    if (server.Port() == 0) {
+      state.SkipWithError("the server did not start");
+      break;
+    }
+    asio::io_context io(1);
+    Load load(io, server.Port());
+    std::vector<std::unique_ptr<Client>> idle;
+    int admitted = 0;
+    for (int i = 0; i < kFloodIdle; ++i) {
+      idle.push_back(std::make_unique<Client>(io));
+      load.LogIn(*idle.back(), "idle" + std::to_string(i), [&] { ++admitted; });
+    }
+    if (!RunUntil(io, [&] { return admitted == kFloodIdle; }, std::chrono::seconds(30))) {
+      state.SkipWithError("the idle clients were not admitted in time");
+      break;
+    }
+    int sent = 0;
+    for (int i = 0; i < kFlood; ++i) {
+      sent += HangUpRegistration(server.Port(), 2 + i % kFloodAddresses, "flood" + std::to_string(i)) ? 1 : 0;
+    }
+    std::vector<double> echoes;
+    load.samples = &echoes;
+    Client real(io);
+    bool in = false;
+    const auto loginStart = Clock::now();
+    load.LogIn(real, "real0", [&] { in = true; });
+    SampleEchoes(io, load, idle, [&] { return in; }, std::chrono::milliseconds(120000));
+    const double loginSeconds = std::chrono::duration<double>(Clock::now() - loginStart).count();
+    load.samples = nullptr;
+    state.counters["flood_sent"] = sent;
+    state.counters["login_admitted"] = in ? 1 : 0;
+    state.counters["login_s"] = loginSeconds;
+    state.counters["echo_p50_us"] = Percentile(echoes, 0.5);
+    state.counters["echo_p99_us"] = Percentile(echoes, 0.99);
+    state.counters["echo_samples"] = static_cast<double>(echoes.size());
+    // A second flood, then SIGTERM at once: stopping must not wait for it.
+    for (int i = 0; i < kFlood; ++i) {
+      HangUpRegistration(server.Port(), 2 + i % kFloodAddresses, "second" + std::to_string(i));
+    }
+    io.run_for(std::chrono::milliseconds(500));  // the server has read them
+    state.counters["sigterm_s"] = server.Stop();
+  }
+}
+
+BENCHMARK(BM_LobbyRegistrationFlood)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
