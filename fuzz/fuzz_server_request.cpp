@@ -33,7 +33,8 @@
 
 namespace {
 
-// Accounts in a map, by lower-case name, as the SQLite store keys them.
+// Accounts in a map, by lower-case name, as the SQLite store keys them, and
+// their lock-out counts by account and source.
 class MemoryStore : public AccountStore {
  public:
   StoreResult Find(const std::string& name, Account* out) override {
@@ -45,30 +46,39 @@ class MemoryStore : public AccountStore {
   StoreResult Create(const Account& account) override {
     return accounts_.emplace(Key(account.name), account).second ? StoreResult::kOk : StoreResult::kExists;
   }
-  StoreResult RecordFailure(const std::string& name, uint32_t lockAt, bool* locked) override {
-    auto it = accounts_.find(Key(name));
-    if (it == accounts_.end()) return StoreResult::kNotFound;
-    ++it->second.failures;
-    if (lockAt != 0 && it->second.failures >= lockAt) it->second.locked = true;
-    *locked = it->second.locked;
-    return StoreResult::kOk;
-  }
-  StoreResult ResetFailures(const std::string& name) override {
-    auto it = accounts_.find(Key(name));
-    if (it == accounts_.end()) return StoreResult::kNotFound;
-    it->second.failures = 0;
-    return StoreResult::kOk;
-  }
   StoreResult SetLocked(const std::string& name, bool locked) override {
     auto it = accounts_.find(Key(name));
     if (it == accounts_.end()) return StoreResult::kNotFound;
     it->second.locked = locked;
-    if (!locked) it->second.failures = 0;
+    for (auto count = counts_.begin(); !locked && count != counts_.end();) {
+      count = count->first.first == it->first ? counts_.erase(count) : std::next(count);
+    }
     return StoreResult::kOk;
   }
+  StoreResult LockoutCheck(const std::string& name, const std::string& source, int64_t nowMs, bool* locked) override {
+    auto it = accounts_.find(Key(name));
+    if (it == accounts_.end()) return StoreResult::kNotFound;
+    *locked = it->second.locked || LockoutActive(counts_[{Key(name), source}], nowMs) ||
+              LockoutActive(counts_[{Key(name), ""}], nowMs);
+    return StoreResult::kOk;
+  }
+  StoreResult LockoutFailure(const std::string& name, const std::string& source, int64_t nowMs,
+                             const LockoutRules& rules, LockoutOutcome* outcome) override {
+    const bool address = LockoutCountFailure(&counts_[{Key(name), source}], rules.address, nowMs);
+    const bool account = LockoutCountFailure(&counts_[{Key(name), ""}], rules.account, nowMs);
+    *outcome = account ? LockoutOutcome::kAccountLocked : address ? LockoutOutcome::kAddressLocked : LockoutOutcome::kCounted;
+    return StoreResult::kOk;
+  }
+  StoreResult LockoutSuccess(const std::string& name, const std::string& source) override {
+    counts_.erase({Key(name), source});
+    counts_.erase({Key(name), ""});
+    return StoreResult::kOk;
+  }
+  StoreResult CheckWritable(std::string*) override { return StoreResult::kOk; }
   // Back to the one account the seeds log in with.
   void Reset(const Account& player) {
     accounts_.clear();
+    counts_.clear();
     accounts_.emplace(Key(player.name), player);
   }
 
@@ -78,6 +88,7 @@ class MemoryStore : public AccountStore {
     return name;
   }
   std::map<std::string, Account> accounts_;
+  std::map<std::pair<std::string, std::string>, LockoutCount> counts_;  // by account and source
 };
 
 bool WriteFile(const std::string& path, const std::string& bytes) {

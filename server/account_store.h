@@ -8,17 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "server/lockout_rules.h"
+
 struct Account {
   std::string name;  // as registered; names are unique in any letter case
   std::string passwordHash;
   std::string fullName;
   std::string email;
   std::string personalInfo;
-  uint32_t failures = 0;  // wrong passwords in a row
-  bool locked = false;
+  bool locked = false;  // by the administrator, until unlocked
 };
 
 enum class StoreResult { kOk, kNotFound, kExists, kFailed };
+
+// What one wrong password did.
+enum class LockoutOutcome { kCounted, kAddressLocked, kAccountLocked };
 
 class AccountStore {
  public:
@@ -27,13 +31,27 @@ class AccountStore {
   virtual StoreResult Find(const std::string& name, Account* out) = 0;
   // Adds an account; kExists when the name is taken in any letter case.
   virtual StoreResult Create(const Account& account) = 0;
-  // Counts one more wrong password; locks the account when the count reaches
-  // lockAt (0: never). Stores whether it is locked now in *locked.
-  virtual StoreResult RecordFailure(const std::string& name, uint32_t lockAt, bool* locked) = 0;
-  // Clears the count of wrong passwords.
-  virtual StoreResult ResetFailures(const std::string& name) = 0;
-  // Locks or unlocks; unlocking clears the count of wrong passwords too.
+  // Locks or unlocks; unlocking clears every count of wrong passwords of
+  // the account too.
   virtual StoreResult SetLocked(const std::string& name, bool locked) = 0;
+
+  // The lock-out counts (lockout_rules.h), kept per account and source
+  // address and per account; name is the account's name in any case.
+  // Whether the source is locked out of the account at nowMs, by its own
+  // count, the account's or the administrator.
+  virtual StoreResult LockoutCheck(const std::string& name, const std::string& source, int64_t nowMs,
+                                   bool* locked) = 0;
+  // Counts one wrong password from source at nowMs, both counts in one
+  // transaction; *outcome says whether this one locked.
+  virtual StoreResult LockoutFailure(const std::string& name, const std::string& source, int64_t nowMs,
+                                     const LockoutRules& rules, LockoutOutcome* outcome) = 0;
+  // The right password from source: that source's count starts again.
+  virtual StoreResult LockoutSuccess(const std::string& name, const std::string& source) = 0;
+
+  // Writes something and takes it back: kFailed when the store cannot be
+  // written (a read-only file or directory, a full disk), which would leave
+  // wrong passwords uncounted.
+  virtual StoreResult CheckWritable(std::string* error) = 0;
 };
 
 // The SQLite store in the file at path (made when missing), or nullptr with

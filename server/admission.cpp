@@ -72,7 +72,7 @@ void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, 
   Account existing;
   const StoreResult found = store_->Find(request.userName, &existing);
   if (found == StoreResult::kFailed) {
-    connection->Close("account store failed");
+    Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
     return;
   }
   if (found == StoreResult::kOk) {
@@ -92,32 +92,43 @@ void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, 
   const std::string password = request.password;
   const HashStrength strength = config_.hash;
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
-  pool_.Submit([this, connection, account, password, strength, work]() mutable {
-    account.passwordHash = PasswordHashMake(password, strength);
-    asio::post(io_, [this, connection, account, work] {
-      if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
-      if (account.passwordHash.empty()) {
-        connection->Close("password hashing failed");
-        return;
-      }
-      switch (store_->Create(account)) {
-        case StoreResult::kOk:
-          break;
-        case StoreResult::kExists:
-          Deny(connection, account.name, kDeniedNameTaken);
-          return;
-        default:
-          connection->Close("account store failed");
-          return;
-      }
-      ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), account.name.c_str());
-      if (LobbyFull(account.name)) {
-        Deny(connection, account.name, kDeniedFull);
-        return;
-      }
-      Admit(connection, account.name);
-    });
-  });
+  const uint64_t ticket =
+      pool_.Submit(connection->Address(), [this, connection, account, password, strength, work]() mutable {
+        account.passwordHash = PasswordHashMake(password, strength);
+        return HashPool::Answer([this, connection, account, work] { FinishRegistration(connection, account); });
+      });
+  if (ticket == 0) {
+    Deny(connection, account.name, kDeniedFull, "too many password hashes waiting");
+    return;
+  }
+  hashing_[connection.get()] = {ticket, std::string()};
+}
+
+void LobbyServer::FinishRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account) {
+  hashing_.erase(connection.get());
+  if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+  if (account.passwordHash.empty()) {
+    connection->Close("password hashing failed");
+    return;
+  }
+  // The room is checked before the account is stored: a registration
+  // refused as full has made no account.
+  if (LobbyFull(account.name)) {
+    Deny(connection, account.name, kDeniedFull);
+    return;
+  }
+  switch (store_->Create(account)) {
+    case StoreResult::kOk:
+      break;
+    case StoreResult::kExists:
+      Deny(connection, account.name, kDeniedNameTaken);
+      return;
+    default:
+      Deny(connection, account.name, kDeniedFull, "the account store cannot be written");
+      return;
+  }
+  ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), account.name.c_str());
+  Admit(connection, account.name);
 }
 
 void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request) {
@@ -129,53 +140,123 @@ void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, con
       Deny(connection, request.userName, kDeniedNoSuchUser);
       return;
     default:
-      connection->Close("account store failed");
+      Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
       return;
   }
-  if (account.locked) {
-    Deny(connection, account.name, kDeniedLockedOut);
-    return;
-  }
   connection->SetVerifying();
-  const std::string password = request.password;
+  const std::string key = Lower(account.name);
+  CheckTurns::Start start = [this, connection, key, name = account.name, hash = account.passwordHash,
+                             password = std::string(request.password)] {
+    if (!BeginCheck(connection, name, hash, password)) checkTurns_.Leave(key);
+  };
+  switch (checkTurns_.Enter(key, start)) {
+    case CheckTurns::Turn::kNow:
+      start();
+      return;
+    case CheckTurns::Turn::kWaiting:
+      return;
+    case CheckTurns::Turn::kRefused:
+      Deny(connection, account.name, kDeniedFull, "too many log-ins waiting for this account");
+      return;
+  }
+}
+
+// With the account's check turn held: the lock-out is read now, after
+// every earlier check of the account has been counted. True when the hash
+// is queued (its answer ends the turn).
+bool LobbyServer::BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                             const std::string& hash, const std::string& password) {
+  // The client left while it waited for its turn.
+  if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return false;
+  bool locked = false;
+  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+    case StoreResult::kOk:
+      break;
+    case StoreResult::kNotFound:
+      Deny(connection, name, kDeniedNoSuchUser);
+      return false;
+    default:
+      Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      return false;
+  }
+  if (locked) {
+    // The password is not even checked.
+    Deny(connection, name, kDeniedLockedOut);
+    return false;
+  }
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
-  pool_.Submit([this, connection, hash = account.passwordHash, name = account.name, password, work] {
+  const uint64_t ticket = pool_.Submit(connection->Address(), [this, connection, hash, name, password, work] {
     const bool matches = PasswordHashVerify(hash, password);
-    asio::post(io_, [this, connection, name, matches, work] { FinishLogIn(connection, name, matches); });
+    return HashPool::Answer([this, connection, name, matches, work] { FinishLogIn(connection, name, matches); });
   });
+  if (ticket == 0) {
+    Deny(connection, name, kDeniedFull, "too many password hashes waiting");
+    return false;
+  }
+  hashing_[connection.get()] = {ticket, Lower(name)};
+  return true;
 }
 
 void LobbyServer::FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                               bool matches) {
+  hashing_.erase(connection.get());
   if (stopped_) return;
-  // The count is kept even when the client left before the answer, so that
-  // hanging up early does not buy more guesses.
+  AnswerCheck(connection, name, matches);
+  checkTurns_.Leave(Lower(name));
+}
+
+void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                              bool matches) {
+  const bool waiting = connection->GetState() == ClientConnection::State::kVerifying;
+  if (!matches) {
+    // Counted even when the client left before the answer, so that hanging
+    // up early does not buy more guesses.
+    LockoutOutcome outcome = LockoutOutcome::kCounted;
+    const StoreResult counted =
+        store_->LockoutFailure(name, connection->Address(), LockoutNowMs(), lockoutRules_, &outcome);
+    uint16_t reason = kDeniedWrongPassword;
+    if (counted != StoreResult::kOk) {
+      // An uncounted guess would be a free one: refused, whatever it was.
+      ServerLog("user %s: a wrong password from %s cannot be counted: the account store failed", name.c_str(),
+                connection->Address().c_str());
+      reason = kDeniedFull;
+    } else if (outcome == LockoutOutcome::kAddressLocked) {
+      ServerLog("user %s locked out for %s after %u wrong passwords from it", name.c_str(),
+                connection->Address().c_str(), config_.lockoutFailures);
+      reason = kDeniedLockedOut;
+    } else if (outcome == LockoutOutcome::kAccountLocked) {
+      ServerLog("user %s locked after %u wrong passwords", name.c_str(), config_.accountLockoutFailures);
+      reason = kDeniedLockedOut;
+    }
+    if (waiting) Deny(connection, name, reason);
+    return;
+  }
+  if (!waiting) return;
+  // Locked meanwhile by the administrator.
   bool locked = false;
-  if (!matches) {
-    store_->RecordFailure(name, config_.lockoutFailures, &locked);
-    if (locked) ServerLog("user %s locked after %u wrong passwords", name.c_str(), config_.lockoutFailures);
+  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+    case StoreResult::kOk:
+      break;
+    case StoreResult::kNotFound:
+      Deny(connection, name, kDeniedNoSuchUser);
+      return;
+    default:
+      Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      return;
   }
-  if (connection->GetState() != ClientConnection::State::kVerifying) return;
-  if (!matches) {
-    Deny(connection, name, kDeniedWrongPassword);
-    return;
-  }
-  // Locked meanwhile, by the administrator or by guesses on other connections.
-  Account account;
-  if (store_->Find(name, &account) != StoreResult::kOk) {
-    Deny(connection, name, kDeniedNoSuchUser);
-    return;
-  }
-  if (account.locked) {
+  if (locked) {
     Deny(connection, name, kDeniedLockedOut);
     return;
   }
-  if (account.failures != 0) store_->ResetFailures(name);
+  if (store_->LockoutSuccess(name, connection->Address()) != StoreResult::kOk) {
+    ServerLog("user %s: the count of wrong passwords from %s cannot be cleared", name.c_str(),
+              connection->Address().c_str());
+  }
   if (LobbyFull(name)) {
     Deny(connection, name, kDeniedFull);
     return;
   }
-  Admit(connection, account.name);
+  Admit(connection, name);
 }
 
 bool LobbyServer::LobbyFull(const std::string& name) const {
@@ -185,9 +266,10 @@ bool LobbyServer::LobbyFull(const std::string& name) const {
   return admitted >= config_.maxPlayers;
 }
 
-void LobbyServer::Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason) {
-  ServerLog("#%llu %s refused user %s: reason %u", static_cast<unsigned long long>(connection->Id()),
-            connection->Peer().c_str(), LogSafe(user).c_str(), reason);
+void LobbyServer::Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
+                       const char* why) {
+  ServerLog("#%llu %s refused user %s: reason %u%s%s", static_cast<unsigned long long>(connection->Id()),
+            connection->Peer().c_str(), LogSafe(user).c_str(), reason, why ? ": " : "", why ? why : "");
   uint8_t body[2];
   AccessDeniedBuild(reason, body);
   connection->Send(kMessageAccessDenied, body);

@@ -96,7 +96,11 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   if (c->dataDir.empty()) return r.Fail("data_dir", "must not be empty");
   if (!r.Number("max_players", &c->maxPlayers) || !r.Number("newest_client_version", &c->newestClientVersion) ||
       !r.Number("min_request_version", &c->minRequestVersion) ||
-      !r.Number("lockout_failures", &c->lockoutFailures) || !r.Seconds("echo_interval_s", &c->echoIntervalS) ||
+      !r.Number("lockout_failures", &c->lockoutFailures) ||
+      !r.Number("account_lockout_failures", &c->accountLockoutFailures) || !r.Seconds("lockout_s", &c->lockoutS) ||
+      !r.Number("max_pending_hashes", &c->maxPendingHashes) ||
+      !r.Number("max_pending_hashes_per_address", &c->maxPendingHashesPerAddress) ||
+      !r.Seconds("echo_interval_s", &c->echoIntervalS) ||
       !r.Seconds("echo_timeout_s", &c->echoTimeoutS) || !r.Seconds("request_timeout_s", &c->requestTimeoutS) ||
       !r.Number("max_connections", &c->maxConnections) ||
       !r.Number("max_connections_per_address", &c->maxConnectionsPerAddress) ||
@@ -107,6 +111,8 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   if (c->maxConnectionsPerAddress == 0) return r.Fail("max_connections_per_address", "must be at least 1");
   if (c->maxQueuedBytes < 4096) return r.Fail("max_queued_bytes", "must be at least 4096");
   if (c->hashWorkers == 0 || c->hashWorkers > 64) return r.Fail("hash_workers", "must be between 1 and 64");
+  if (c->maxPendingHashes == 0) return r.Fail("max_pending_hashes", "must be at least 1");
+  if (c->maxPendingHashesPerAddress == 0) return r.Fail("max_pending_hashes_per_address", "must be at least 1");
   return true;
 }
 

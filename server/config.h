@@ -42,7 +42,12 @@ struct ServerConfig {
   uint32_t maxPlayers = 100;
   uint32_t newestClientVersion = 0x00010100u;
   uint32_t minRequestVersion = 1;
-  uint32_t lockoutFailures = 5;  // 0: never lock
+  // Wrong passwords from one source address that lock it out of the account
+  // for lockoutS (doubling with each further lock); from all sources
+  // together, accountLockoutFailures lock the account. 0: never lock.
+  uint32_t lockoutFailures = 5;
+  uint32_t accountLockoutFailures = 50;
+  double lockoutS = 900;
   double echoIntervalS = 60;
   double echoTimeoutS = 120;
   // Caps against hostile clients.
@@ -50,6 +55,8 @@ struct ServerConfig {
   uint32_t maxConnections = 1024;
   uint32_t maxConnectionsPerAddress = 16;
   uint32_t maxQueuedBytes = 256 * 1024;  // unsent bytes before a reader is dropped
+  uint32_t maxPendingHashes = 64;        // password hashes queued or running
+  uint32_t maxPendingHashesPerAddress = 4;
   // Hash threads; by default one core is left to the event loop.
   uint32_t hashWorkers = DefaultHashWorkers();
   HashStrength hash = HashStrength::kInteractive;

@@ -8,6 +8,7 @@
 #include "core/byte_reader.h"
 #include "protocol/frame.h"
 #include "protocol/server_build.h"
+#include "server/address_key.h"
 #include "server/admin_socket.h"
 #include "server/client_connection.h"
 #include "server/file_read.h"
@@ -20,6 +21,10 @@ namespace {
 constexpr size_t kSetMaxBytes = kFrameMaxPadded - 8;
 constexpr size_t kSetHeaderBytes = 24;
 constexpr size_t kTextMaxBytes = 256 * 1024;
+// Log-ins of one account that may wait for the check before theirs.
+constexpr size_t kChecksWaitingPerAccount = 32;
+
+int64_t Milliseconds(double seconds) { return static_cast<int64_t>(seconds * 1000.0); }
 
 bool ReadText(const std::string& path, const char* key, std::string* out, std::string* error) {
   if (path.empty()) return true;
@@ -38,7 +43,11 @@ LobbyServer::LobbyServer(asio::io_context& io, ServerConfig config, std::unique_
     : io_(io),
       config_(std::move(config)),
       store_(std::move(store)),
-      pool_(config_.hashWorkers),
+      lockoutRules_{{config_.lockoutFailures, Milliseconds(config_.lockoutS), true},
+                    {config_.accountLockoutFailures, Milliseconds(config_.lockoutS), false}},
+      pool_(config_.hashWorkers, {config_.maxPendingHashes, config_.maxPendingHashesPerAddress},
+            [this](HashPool::Answer answer) { asio::post(io_, std::move(answer)); }),
+      checkTurns_(kChecksWaitingPerAccount),
       acceptor_(io),
       acceptRetry_(io) {}
 
@@ -100,6 +109,9 @@ void LobbyServer::Stop() {
   acceptor_.close(ignored);
   acceptRetry_.cancel();
   if (admin_) admin_->Close();
+  // Queued hashes are dropped: stopping never waits for them.
+  pool_.DropQueued();
+  hashing_.clear();
   // Closing removes the connection from the map, so walk a copy.
   const auto connections = connections_;
   for (const auto& [raw, connection] : connections) connection->Close("server stopping");
@@ -119,8 +131,8 @@ void LobbyServer::Accept() {
     }
     asio::error_code ec;
     const asio::ip::tcp::endpoint remote = socket.remote_endpoint(ec);
-    const std::string address = ec ? std::string("?") : remote.address().to_string();
-    const std::string peer = ec ? address : address + ":" + std::to_string(remote.port());
+    const std::string address = ec ? std::string("?") : AddressKey(remote.address());
+    const std::string peer = ec ? address : remote.address().to_string() + ":" + std::to_string(remote.port());
     uint32_t& fromAddress = perAddress_[address];
     if (connections_.size() >= config_.maxConnections || fromAddress >= config_.maxConnectionsPerAddress) {
       ServerLog("%s refused: %s", peer.c_str(),
@@ -186,6 +198,14 @@ void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t
 }
 
 void LobbyServer::OnLeaving(ClientConnection* connection) {
+  // A hash its client no longer waits for is dropped unless it runs already
+  // (a password check that runs is still counted).
+  auto pending = hashing_.find(connection);
+  if (pending != hashing_.end() && pool_.Cancel(pending->second.ticket)) {
+    const std::string account = pending->second.account;
+    hashing_.erase(pending);
+    if (!account.empty()) checkTurns_.Leave(account);
+  }
   if (connection->User().empty()) return;
   std::string key = connection->User();
   for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -15,8 +15,10 @@
 
 #include "protocol/access_request.h"
 #include "server/account_store.h"
+#include "server/check_turns.h"
 #include "server/config.h"
 #include "server/hash_pool.h"
+#include "server/lockout_rules.h"
 
 class AdminSocket;
 class ClientConnection;
@@ -36,7 +38,9 @@ class LobbyServer {
   // Reads the texts and the sets, opens the admin socket and listens. False
   // with error set when anything is missing or cannot be opened.
   bool Start(std::string* error);
-  // Stops listening and closes every connection; the loop then runs dry.
+  // Stops listening, drops the queued hashes and closes every connection
+  // (admin ones too); the loop then runs dry once the hashes already
+  // running have ended.
   void Stop();
   // The port listened on (the chosen one when the configuration said 0).
   uint16_t Port() const { return port_; }
@@ -62,9 +66,14 @@ class LobbyServer {
   void Accept();
   void OnAccessRequest(const std::shared_ptr<ClientConnection>& connection, const uint8_t* body, uint32_t length);
   void Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void FinishRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account);
   void LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  bool BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                  const std::string& hash, const std::string& password);
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
-  void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason);
+  void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
+  void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
+            const char* why = nullptr);
   void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
   bool LobbyFull(const std::string& name) const;
   void OnGameImageRequest(ClientConnection& connection, const uint8_t* body, uint32_t length);
@@ -79,7 +88,18 @@ class LobbyServer {
   asio::io_context& io_;
   ServerConfig config_;
   std::unique_ptr<AccountStore> store_;
+  LockoutRules lockoutRules_;
   HashPool pool_;
+  // One password check per account at a time.
+  CheckTurns checkTurns_;
+  // The connections with a hash queued or running: its ticket, and the
+  // account (lower case) whose check turn it holds, empty for a
+  // registration.
+  struct PendingHash {
+    uint64_t ticket;
+    std::string account;
+  };
+  std::unordered_map<ClientConnection*, PendingHash> hashing_;
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;

@@ -73,6 +73,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orva-lobbyd: %s\n", error.c_str());
     return kExitBadConfig;
   }
+  // Were the store not writable, wrong passwords would go uncounted.
+  if (store->CheckWritable(&error) != StoreResult::kOk) {
+    std::fprintf(stderr, "orva-lobbyd: the account database %s cannot be written: %s\n",
+                 ConfigDatabasePath(config).c_str(), error.c_str());
+    return kExitBadConfig;
+  }
   if (!SeedAccounts(config, store.get())) {
     std::fprintf(stderr, "orva-lobbyd: the configuration's accounts cannot be made\n");
     return 1;

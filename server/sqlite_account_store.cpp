@@ -12,9 +12,19 @@ constexpr const char* kSchema =
     " full_name TEXT NOT NULL,"
     " email TEXT NOT NULL,"
     " personal_info TEXT NOT NULL,"
-    " failures INTEGER NOT NULL DEFAULT 0,"
     " locked INTEGER NOT NULL DEFAULT 0,"
-    " created INTEGER NOT NULL DEFAULT (strftime('%s','now')))";
+    " created INTEGER NOT NULL DEFAULT (strftime('%s','now')));"
+    // The lock-out counts: one row per account and source address, and one
+    // with the empty source for the account over every source.
+    "CREATE TABLE IF NOT EXISTS lockouts ("
+    " account TEXT NOT NULL COLLATE NOCASE,"
+    " source TEXT NOT NULL,"
+    " failures INTEGER NOT NULL,"
+    " locks INTEGER NOT NULL,"
+    " locked_until INTEGER NOT NULL,"
+    " PRIMARY KEY (account, source))";
+
+constexpr const char* kWholeAccount = "";
 
 // One prepared statement, reset after every use.
 class Statement {
@@ -58,16 +68,17 @@ class SqliteAccountStore final : public AccountStore {
     const char* setup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;";
     if (sqlite3_exec(db_, setup, nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        !find_.Prepare(db_, "SELECT name, password_hash, full_name, email, personal_info, failures, locked "
+        !find_.Prepare(db_, "SELECT name, password_hash, full_name, email, personal_info, locked "
                             "FROM accounts WHERE name = ?1") ||
         !create_.Prepare(db_, "INSERT INTO accounts (name, password_hash, full_name, email, personal_info) "
                               "VALUES (?1, ?2, ?3, ?4, ?5)") ||
-        !failure_.Prepare(db_, "UPDATE accounts SET failures = failures + 1 WHERE name = ?1") ||
-        !lockAt_.Prepare(db_, "UPDATE accounts SET locked = 1 WHERE name = ?1 AND ?2 > 0 AND failures >= ?2 "
-                              "RETURNING locked") ||
-        !reset_.Prepare(db_, "UPDATE accounts SET failures = 0 WHERE name = ?1") ||
-        !setLocked_.Prepare(db_, "UPDATE accounts SET locked = ?2, failures = CASE WHEN ?2 = 0 THEN 0 ELSE failures END "
-                                 "WHERE name = ?1")) {
+        !setLocked_.Prepare(db_, "UPDATE accounts SET locked = ?2 WHERE name = ?1") ||
+        !lockedUntil_.Prepare(db_, "SELECT max(locked_until) FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
+        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts WHERE account = ?1 AND source = ?2") ||
+        !writeCount_.Prepare(db_, "INSERT OR REPLACE INTO lockouts (account, source, failures, locks, locked_until) "
+                                  "VALUES (?1, ?2, ?3, ?4, ?5)") ||
+        !clearSource_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
+        !clearAll_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1")) {
       *error = "cannot prepare the account database " + path + ": " + sqlite3_errmsg(db_);
       return false;
     }
@@ -85,8 +96,7 @@ class SqliteAccountStore final : public AccountStore {
       out->fullName = Column(s, 2);
       out->email = Column(s, 3);
       out->personalInfo = Column(s, 4);
-      out->failures = static_cast<uint32_t>(sqlite3_column_int64(s, 5));
-      out->locked = sqlite3_column_int64(s, 6) != 0;
+      out->locked = sqlite3_column_int64(s, 5) != 0;
       result = StoreResult::kOk;
     } else if (rc == SQLITE_DONE) {
       result = StoreResult::kNotFound;
@@ -108,42 +118,103 @@ class SqliteAccountStore final : public AccountStore {
     return extended == SQLITE_CONSTRAINT_UNIQUE ? StoreResult::kExists : StoreResult::kFailed;
   }
 
-  StoreResult RecordFailure(const std::string& name, uint32_t lockAt, bool* locked) override {
-    *locked = false;
+  StoreResult SetLocked(const std::string& name, bool locked) override {
     if (!Exec("BEGIN IMMEDIATE")) return StoreResult::kFailed;
-    failure_.Text(1, name);
-    bool ok = failure_.Step() == SQLITE_DONE;
-    const bool found = sqlite3_changes(db_) > 0;
-    failure_.Reset();
-    if (ok && found) {
-      lockAt_.Text(1, name);
-      lockAt_.Int(2, lockAt);
-      int rc;
-      while ((rc = lockAt_.Step()) == SQLITE_ROW) *locked = true;
-      ok = rc == SQLITE_DONE;
-      lockAt_.Reset();
+    const int64_t value = locked ? 1 : 0;
+    StoreResult result = Update(setLocked_, name, &value);
+    if (result == StoreResult::kOk && !locked && Update(clearAll_, name, nullptr) == StoreResult::kFailed) {
+      result = StoreResult::kFailed;
     }
-    if (!ok) {
-      Exec("ROLLBACK");
-      return StoreResult::kFailed;
-    }
-    if (!Exec("COMMIT")) return StoreResult::kFailed;
-    return found ? StoreResult::kOk : StoreResult::kNotFound;
+    return Finish(result);
   }
 
-  StoreResult ResetFailures(const std::string& name) override { return Update(reset_, name, nullptr); }
+  StoreResult LockoutCheck(const std::string& name, const std::string& source, int64_t nowMs, bool* locked) override {
+    Account account;
+    const StoreResult found = Find(name, &account);
+    if (found != StoreResult::kOk) return found;
+    lockedUntil_.Text(1, name);
+    lockedUntil_.Text(2, source);
+    const bool ok = lockedUntil_.Step() == SQLITE_ROW;
+    const int64_t until = ok ? sqlite3_column_int64(lockedUntil_.Get(), 0) : 0;
+    lockedUntil_.Reset();
+    if (!ok) return StoreResult::kFailed;
+    *locked = account.locked || until > nowMs;
+    return StoreResult::kOk;
+  }
 
-  StoreResult SetLocked(const std::string& name, bool locked) override {
-    const int64_t value = locked ? 1 : 0;
-    return Update(setLocked_, name, &value);
+  StoreResult LockoutFailure(const std::string& name, const std::string& source, int64_t nowMs,
+                             const LockoutRules& rules, LockoutOutcome* outcome) override {
+    *outcome = LockoutOutcome::kCounted;
+    if (!Exec("BEGIN IMMEDIATE")) return StoreResult::kFailed;
+    bool addressLocked = false, accountLocked = false;
+    const bool ok = CountFailure(name, source, rules.address, nowMs, &addressLocked) &&
+                    CountFailure(name, kWholeAccount, rules.account, nowMs, &accountLocked);
+    const StoreResult result = Finish(ok ? StoreResult::kOk : StoreResult::kFailed);
+    if (result == StoreResult::kOk) {
+      if (accountLocked) *outcome = LockoutOutcome::kAccountLocked;
+      else if (addressLocked) *outcome = LockoutOutcome::kAddressLocked;
+    }
+    return result;
+  }
+
+  StoreResult LockoutSuccess(const std::string& name, const std::string& source) override {
+    return Update(clearSource_, name, nullptr, &source) == StoreResult::kFailed ? StoreResult::kFailed
+                                                                                 : StoreResult::kOk;
+  }
+
+  StoreResult CheckWritable(std::string* error) override {
+    // A file the server may not write is opened read-only without a word;
+    // the version write then fails too, as does any write on a full disk.
+    const bool readOnly = sqlite3_db_readonly(db_, "main") == 1;
+    if (readOnly || !Exec("PRAGMA user_version = 1")) {
+      *error = readOnly ? "opened read-only" : sqlite3_errmsg(db_);
+      return StoreResult::kFailed;
+    }
+    return StoreResult::kOk;
   }
 
  private:
   bool Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-  StoreResult Update(Statement& s, const std::string& name, const int64_t* second) {
+  // Commits after kOk or kNotFound, rolls back after kFailed.
+  StoreResult Finish(StoreResult result) {
+    if (result != StoreResult::kFailed && Exec("COMMIT")) return result;
+    Exec("ROLLBACK");
+    return StoreResult::kFailed;
+  }
+
+  // One more wrong password on the count of (name, source), inside the
+  // caller's transaction.
+  bool CountFailure(const std::string& name, const std::string& source, const LockoutRule& rule, int64_t nowMs,
+                    bool* locked) {
+    LockoutCount count;
+    readCount_.Text(1, name);
+    readCount_.Text(2, source);
+    int rc = readCount_.Step();
+    if (rc == SQLITE_ROW) {
+      sqlite3_stmt* s = readCount_.Get();
+      count.failures = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
+      count.locks = static_cast<uint32_t>(sqlite3_column_int64(s, 1));
+      count.lockedUntilMs = sqlite3_column_int64(s, 2);
+    }
+    readCount_.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return false;
+    *locked = LockoutCountFailure(&count, rule, nowMs);
+    writeCount_.Text(1, name);
+    writeCount_.Text(2, source);
+    writeCount_.Int(3, count.failures);
+    writeCount_.Int(4, count.locks);
+    writeCount_.Int(5, count.lockedUntilMs);
+    rc = writeCount_.Step();
+    writeCount_.Reset();
+    return rc == SQLITE_DONE;
+  }
+
+  StoreResult Update(Statement& s, const std::string& name, const int64_t* second,
+                     const std::string* secondText = nullptr) {
     s.Text(1, name);
     if (second) s.Int(2, *second);
+    if (secondText) s.Text(2, *secondText);
     const int rc = s.Step();
     const bool found = sqlite3_changes(db_) > 0;
     s.Reset();
@@ -152,7 +223,7 @@ class SqliteAccountStore final : public AccountStore {
   }
 
   sqlite3* db_ = nullptr;
-  Statement find_, create_, failure_, lockAt_, reset_, setLocked_;
+  Statement find_, create_, setLocked_, lockedUntil_, readCount_, writeCount_, clearSource_, clearAll_;
 };
 
 }  // namespace

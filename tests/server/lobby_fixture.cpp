@@ -127,8 +127,14 @@ TestClient::~TestClient() {
   if (fd_ >= 0) close(fd_);
 }
 
-bool TestClient::Connect(uint16_t port) {
+bool TestClient::Connect(uint16_t port, const char* source) {
   fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in from = {};
+  from.sin_family = AF_INET;
+  if (fd_ < 0 || inet_pton(AF_INET, source, &from.sin_addr) != 1 ||
+      bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+    return false;
+  }
   sockaddr_in a = {};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -74,7 +74,9 @@ class TestClient {
   TestClient(const TestClient&) = delete;
   TestClient& operator=(const TestClient&) = delete;
 
-  bool Connect(uint16_t port);
+  // Connects to 127.0.0.1:port from source (another loopback address such
+  // as "127.0.0.2" stands for another client machine).
+  bool Connect(uint16_t port, const char* source = "127.0.0.1");
   bool SendRaw(const std::vector<uint8_t>& bytes);
   bool Send(uint32_t type, const std::vector<uint8_t>& body);
   // The next whole frame; false on time-out or when the server closed.

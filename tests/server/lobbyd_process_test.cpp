@@ -3,108 +3,22 @@
 // sent, and the control program.
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
-
-extern char** environ;
+#include "tests/server/lobbyd_process.h"
 
 namespace {
-
-// A child process with its standard error (and output) on a pipe.
-class Process {
- public:
-  explicit Process(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out_ = fds[0];
-  }
-  ~Process() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      Wait();
-    }
-    if (out_ >= 0) close(out_);
-  }
-  // Reads output until it holds text; false after timeoutMs or at its end.
-  bool WaitForOutput(const std::string& text, int timeoutMs = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (output_.find(text) == std::string::npos) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      pollfd p = {out_, POLLIN, 0};
-      if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) return false;
-      char chunk[1024];
-      const ssize_t n = read(out_, chunk, sizeof chunk);
-      if (n <= 0) return false;
-      output_.append(chunk, static_cast<size_t>(n));
-    }
-    return true;
-  }
-  // The exit code (128 + signal when killed); -1 when it did not end within
-  // timeoutMs.
-  int Wait(int timeoutMs = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > end) return -1;
-      usleep(10000);
-    }
-    WaitForOutput("\x01", 200);  // collect what is left
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  void Signal(int number) { kill(pid_, number); }
-  const std::string& Output() const { return output_; }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string output_;
-};
-
-std::string ConfigText(const std::string& extra = "") {
-  return "[server]\nlisten = \"127.0.0.1:0\"\ndata_dir = \"state\"\n" + extra +
-         "\n[accounts]\nhash = \"fast\"\n[welcome]\nfile = \"welcome.txt\"\n"
-         "[disclaimer]\nversion = 7\nfile = \"disclaimer.txt\"\n"
-         "[[room]]\nid = 1\nname = \"chess\"\naddress = \"127.0.0.1\"\nport = 2101\n"
-         "image_file = \"chess.ogi\"\nimage_version = 3\nimage_set = \"sets/chess.set\"\n";
-}
-
-uint16_t ListeningPort(const std::string& output) {
-  const size_t at = output.find("listening on 127.0.0.1:");
-  if (at == std::string::npos) return 0;
-  return static_cast<uint16_t>(std::stoul(output.substr(at + std::strlen("listening on 127.0.0.1:"))));
-}
 
 class LobbydProcess : public ::testing::Test {
  protected:
   void SetUp() override { WriteTestFiles(dir_); }
-  std::unique_ptr<Process> StartServer() {
-    auto p = std::make_unique<Process>(std::vector<std::string>{ORVA_LOBBYD, "--config", dir_.File("lobby.toml")});
-    EXPECT_TRUE(p->WaitForOutput("with 1 rooms\n")) << p->Output();
-    return p;
-  }
+  std::unique_ptr<Process> StartServer() { return StartLobbyd(dir_); }
   TempDir dir_;
 };
 
@@ -142,7 +56,8 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
     Process p({ORVA_LOBBYD, "--config", dir_.File("lobby.toml")});
     EXPECT_EQ(p.Wait(), 2) << k.what;
     EXPECT_NE(p.Output().find(k.expected), std::string::npos) << k.what << ": " << p.Output();
-    EXPECT_EQ(std::count(p.Output().begin(), p.Output().end(), '\n'), 1) << k.what << ": " << p.Output();
+    const std::string out = p.Output();
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << k.what << ": " << out;
   }
 }
 
@@ -222,13 +137,7 @@ TEST_F(LobbydProcess, LobbyctlTalksToTheRunningServer) {
   TestClient c;
   ASSERT_TRUE(c.Connect(ListeningPort(server->Output())));
   ASSERT_TRUE(c.Admitted("uma", "pass1", true));
-  auto ctl = [&](std::vector<std::string> words, std::string* out) {
-    words.insert(words.begin(), {ORVA_LOBBYCTL, "--config", dir_.File("lobby.toml")});
-    Process p(words);
-    const int code = p.Wait();
-    *out = p.Output();
-    return code;
-  };
+  auto ctl = [&](std::vector<std::string> words, std::string* out) { return RunLobbyctl(dir_, std::move(words), out); };
   std::string out;
   EXPECT_EQ(ctl({"alert", "Hello there"}, &out), 0);
   EXPECT_EQ(out, "ok: sent to 1 users\n");
