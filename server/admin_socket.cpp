@@ -11,16 +11,30 @@
 #include "server/lobby_server.h"
 #include "server/server_log.h"
 
-namespace {
-
 using Local = asio::local::stream_protocol;
 
-// One admin client: reads its command up to the cap, answers, ends.
+// One admin client: reads its command up to the cap, answers, ends; or is
+// ended by its time-out or by the server stopping.
 class AdminSession : public std::enable_shared_from_this<AdminSession> {
  public:
-  AdminSession(Local::socket socket, LobbyServer& server) : socket_(std::move(socket)), server_(server) {}
+  AdminSession(Local::socket socket, LobbyServer& server)
+      : socket_(std::move(socket)), timer_(socket_.get_executor()), server_(server) {}
 
-  void Start() { Read(); }
+  void Start() {
+    timer_.expires_after(kAdminSessionTimeout);
+    auto self = shared_from_this();
+    timer_.async_wait([this, self](const asio::error_code& error) {
+      if (!error) End();
+    });
+    Read();
+  }
+
+  void End() {
+    asio::error_code ignored;
+    timer_.cancel();
+    socket_.shutdown(Local::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+  }
 
  private:
   void Read() {
@@ -56,23 +70,19 @@ class AdminSession : public std::enable_shared_from_this<AdminSession> {
   void Answer(std::string text) {
     answer_ = std::move(text);
     auto self = shared_from_this();
-    asio::async_write(socket_, asio::buffer(answer_), [this, self](const asio::error_code&, size_t) {
-      asio::error_code ignored;
-      socket_.shutdown(Local::socket::shutdown_both, ignored);
-      socket_.close(ignored);
-    });
+    asio::async_write(socket_, asio::buffer(answer_), [this, self](const asio::error_code&, size_t) { End(); });
   }
 
   Local::socket socket_;
+  asio::steady_timer timer_;
   LobbyServer& server_;
   char chunk_[1024];
   std::vector<char> command_;
   std::string answer_;
 };
 
-}  // namespace
-
-AdminSocket::AdminSocket(asio::io_context& io, LobbyServer& server) : io_(io), server_(server), acceptor_(io) {}
+AdminSocket::AdminSocket(asio::io_context& io, LobbyServer& server)
+    : io_(io), server_(server), acceptor_(io), acceptRetry_(io) {}
 
 AdminSocket::~AdminSocket() { Close(); }
 
@@ -112,19 +122,32 @@ void AdminSocket::Close() {
   if (path_.empty()) return;
   asio::error_code ignored;
   acceptor_.close(ignored);
+  acceptRetry_.cancel();
   ::unlink(path_.c_str());
   path_.clear();
+  for (const std::weak_ptr<AdminSession>& weak : sessions_) {
+    if (std::shared_ptr<AdminSession> session = weak.lock()) session->End();
+  }
+  sessions_.clear();
 }
 
 void AdminSocket::Accept() {
   acceptor_.async_accept([this](const asio::error_code& error, Local::socket socket) {
+    if (path_.empty()) return;
     if (error) {
-      if (error != asio::error::operation_aborted && !path_.empty()) {
-        ServerLog("admin accept failed: %s", error.message().c_str());
-      }
+      // Out of descriptors, most likely: try again in a moment rather than
+      // spin, or give up for good.
+      ServerLog("admin accept failed: %s", error.message().c_str());
+      acceptRetry_.expires_after(std::chrono::milliseconds(250));
+      acceptRetry_.async_wait([this](const asio::error_code& e) {
+        if (!e && !path_.empty()) Accept();
+      });
       return;
     }
-    std::make_shared<AdminSession>(std::move(socket), server_)->Start();
+    std::erase_if(sessions_, [](const std::weak_ptr<AdminSession>& weak) { return weak.expired(); });
+    auto session = std::make_shared<AdminSession>(std::move(socket), server_);
+    sessions_.push_back(session);
+    session->Start();
     Accept();
   });
 }

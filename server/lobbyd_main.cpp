@@ -6,6 +6,7 @@
 #include <asio.hpp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "server/account_store.h"
@@ -88,12 +89,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orva-lobbyd: %s\n", error.c_str());
     return kExitBadConfig;
   }
-  asio::signal_set signals(io, SIGINT, SIGTERM);
-  signals.async_wait([&](const asio::error_code& e, int number) {
+  // SIGHUP, which a closed terminal or a log rotation sends, is ignored:
+  // the log is standard error, with nothing to reopen.
+  asio::signal_set signals(io, SIGINT, SIGTERM, SIGHUP);
+  std::function<void(const asio::error_code&, int)> onSignal = [&](const asio::error_code& e, int number) {
     if (e) return;
+    if (number == SIGHUP) {
+      ServerLog("signal %d: ignored", number);
+      signals.async_wait(onSignal);
+      return;
+    }
     ServerLog("signal %d: stopping", number);
     server.Stop();
-  });
+  };
+  signals.async_wait(onSignal);
   io.run();
   ServerLog("stopped");
   return 0;

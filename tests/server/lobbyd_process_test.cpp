@@ -3,8 +3,13 @@
 // sent, and the control program.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -14,6 +19,32 @@
 #include "tests/server/lobbyd_process.h"
 
 namespace {
+
+// A connection to the admin socket that says nothing.
+class IdleAdmin {
+ public:
+  explicit IdleAdmin(const std::string& path) {
+    fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a = {};
+    a.sun_family = AF_UNIX;
+    std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+    connected_ = fd_ >= 0 && connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~IdleAdmin() {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool Connected() const { return connected_; }
+  // True once the server has closed it.
+  bool WaitClosed(int timeoutMs) {
+    pollfd p = {fd_, POLLIN, 0};
+    char c;
+    return poll(&p, 1, timeoutMs) == 1 && recv(fd_, &c, 1, 0) <= 0;
+  }
+
+ private:
+  int fd_ = -1;
+  bool connected_ = false;
+};
 
 class LobbydProcess : public ::testing::Test {
  protected:
@@ -73,6 +104,32 @@ TEST_F(LobbydProcess, SignalsEndItCleanly) {
     EXPECT_TRUE(c.WaitClosed());
     EXPECT_EQ(access(dir_.File("state/admin.sock").c_str(), F_OK), -1) << "the admin socket is removed";
   }
+}
+
+TEST_F(LobbydProcess, IdleAdminClientsTimeOutAndStoppingEndsThemAndSighupDoesNot) {
+  dir_.Write("lobby.toml", ConfigText());
+  auto server = StartServer();
+  TestClient c;
+  ASSERT_TRUE(c.Connect(ListeningPort(server->Output())));
+  ASSERT_TRUE(c.Admitted("hal", "pass1", true));
+  IdleAdmin early(dir_.File("state/admin.sock"));
+  ASSERT_TRUE(early.Connected());
+
+  server->Signal(SIGHUP);
+  EXPECT_TRUE(server->WaitForOutput("signal 1: ignored")) << server->Output();
+  std::string out;
+  EXPECT_EQ(RunLobbyctl(dir_, {"users"}, &out), 0) << out;
+  ASSERT_TRUE(c.Send(kMessageEcho, {}));
+  Frame f;
+  ASSERT_TRUE(c.Read(&f));
+  EXPECT_EQ(f.type, kMessageEcho);
+
+  EXPECT_TRUE(early.WaitClosed(8000)) << "an idle admin client is dropped after its time-out";
+  IdleAdmin late(dir_.File("state/admin.sock"));
+  ASSERT_TRUE(late.Connected());
+  server->Signal(SIGTERM);
+  EXPECT_EQ(server->Wait(2000), 0) << "an idle admin client held the server";
+  EXPECT_TRUE(late.WaitClosed(100));
 }
 
 TEST_F(LobbydProcess, AnAnsweredRegistrationSurvivesKillNine) {
