@@ -11,6 +11,7 @@
 #include "server/address_key.h"
 #include "server/admin_socket.h"
 #include "server/client_connection.h"
+#include "server/descriptor_limit.h"
 #include "server/file_read.h"
 #include "server/server_log.h"
 
@@ -98,6 +99,12 @@ bool LobbyServer::Start(std::string* error) {
   }
   port_ = acceptor_.local_endpoint(ec).port();
   ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
+  const uint64_t descriptors = DescriptorLimit();
+  connectionCap_ = DescriptorConnectionCap(descriptors, config_.maxConnections);
+  if (connectionCap_ < config_.maxConnections) {
+    ServerLog("the open-file limit of %llu leaves room for %u connections (max_connections is %u)",
+              static_cast<unsigned long long>(descriptors), connectionCap_, config_.maxConnections);
+  }
   Accept();
   return true;
 }
@@ -121,22 +128,31 @@ void LobbyServer::Accept() {
   acceptor_.async_accept([this](const asio::error_code& error, asio::ip::tcp::socket socket) {
     if (stopped_) return;
     if (error) {
-      // Out of descriptors, most likely: wait a moment rather than spin.
-      ServerLog("accept failed: %s", error.message().c_str());
-      acceptRetry_.expires_after(std::chrono::milliseconds(100));
+      // Out of descriptors, most likely: the connections already open go on
+      // being served while accepting waits, longer after each failure.
+      if (acceptBackoff_.count() == 0) {
+        ServerLog("accept failed: %s; trying again in a while", error.message().c_str());
+      }
+      acceptBackoff_ = std::min<std::chrono::milliseconds>(std::max(acceptBackoff_ * 2, std::chrono::milliseconds(50)),
+                                                           std::chrono::seconds(1));
+      acceptRetry_.expires_after(acceptBackoff_);
       acceptRetry_.async_wait([this](const asio::error_code& e) {
         if (!e && !stopped_) Accept();
       });
       return;
+    }
+    if (acceptBackoff_.count() != 0) {
+      ServerLog("accepting again");
+      acceptBackoff_ = std::chrono::milliseconds(0);
     }
     asio::error_code ec;
     const asio::ip::tcp::endpoint remote = socket.remote_endpoint(ec);
     const std::string address = ec ? std::string("?") : AddressKey(remote.address());
     const std::string peer = ec ? address : remote.address().to_string() + ":" + std::to_string(remote.port());
     uint32_t& fromAddress = perAddress_[address];
-    if (connections_.size() >= config_.maxConnections || fromAddress >= config_.maxConnectionsPerAddress) {
+    if (connections_.size() >= connectionCap_ || fromAddress >= config_.maxConnectionsPerAddress) {
       ServerLog("%s refused: %s", peer.c_str(),
-                connections_.size() >= config_.maxConnections ? "too many connections" : "too many connections from its address");
+                connections_.size() >= connectionCap_ ? "too many connections" : "too many connections from its address");
       if (fromAddress == 0) perAddress_.erase(address);
       socket.close(ec);
     } else {

@@ -106,6 +106,11 @@ class LobbyServer {
   uint16_t port_ = 0;
   size_t queueCap_ = 0;
   bool stopped_ = false;
+  // max_connections, or fewer when the open-file limit leaves room for fewer.
+  uint32_t connectionCap_ = 0;
+  // Accepting failed (out of descriptors, most likely) and waits a while
+  // before it tries again; logged once until it works again.
+  std::chrono::milliseconds acceptBackoff_{0};
 
   std::string welcome_;
   std::string disclaimer_;

@@ -11,6 +11,7 @@
 
 #include "server/account_store.h"
 #include "server/config.h"
+#include "server/descriptor_limit.h"
 #include "server/lobby_server.h"
 #include "server/password_hash.h"
 #include "server/server_log.h"
@@ -63,6 +64,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orva-lobbyd: the password hash library cannot start\n");
     return 1;
   }
+  // Raised before the server counts the connections it has room for; said
+  // once it runs, since a start that fails says one line only.
+  uint64_t descriptorsBefore = 0, descriptors = 0;
+  DescriptorLimitRaise(&descriptorsBefore, &descriptors);
   asio::io_context io(1);
   // The data directory must exist before the database is opened in it.
   if (::mkdir(config.dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
@@ -88,6 +93,10 @@ int main(int argc, char** argv) {
   if (!server.Start(&error)) {
     std::fprintf(stderr, "orva-lobbyd: %s\n", error.c_str());
     return kExitBadConfig;
+  }
+  if (descriptors != descriptorsBefore) {
+    ServerLog("open-file limit raised from %llu to %llu", static_cast<unsigned long long>(descriptorsBefore),
+              static_cast<unsigned long long>(descriptors));
   }
   // SIGHUP, which a closed terminal or a log rotation sends, is ignored:
   // the log is standard error, with nothing to reopen.

@@ -132,6 +132,48 @@ TEST_F(LobbydProcess, IdleAdminClientsTimeOutAndStoppingEndsThemAndSighupDoesNot
   EXPECT_TRUE(late.WaitClosed(100));
 }
 
+TEST_F(LobbydProcess, ALowOpenFileLimitStillServesTheAdmittedClientsAndTheAdminTool) {
+  dir_.Write("lobby.toml", ConfigText("max_players = 200\nmax_connections_per_address = 200\n"));
+  // Soft and hard: the server cannot raise it.
+  auto server = StartLobbyd(dir_, {64, false});
+  const uint16_t port = ListeningPort(server->Output());
+  std::vector<std::unique_ptr<TestClient>> clients;
+  for (int i = 0; i < 60; ++i) {
+    clients.push_back(std::make_unique<TestClient>());
+    ASSERT_TRUE(clients.back()->Connect(port));
+    ASSERT_TRUE(clients.back()->RequestAccess("many" + std::to_string(i), "pass1", true));
+  }
+  std::vector<TestClient*> admitted;
+  for (auto& c : clients) {
+    Frame f;
+    if (c->ReadSkippingEchoes(&f, 2000) && f.type == kMessageAccessGranted) admitted.push_back(c.get());
+  }
+  EXPECT_GE(admitted.size(), 16u);
+  EXPECT_LT(admitted.size(), 60u);
+  for (TestClient* c : admitted) {
+    ASSERT_TRUE(c->Send(kMessageDisclaimerRequest, {}));
+    Frame f;
+    do {
+      ASSERT_TRUE(c->ReadSkippingEchoes(&f));
+    } while (f.type != kMessageDisclaimer);
+  }
+  std::string out;
+  EXPECT_EQ(RunLobbyctl(dir_, {"users"}, &out), 0) << out;
+  EXPECT_EQ(out.rfind("ok: " + std::to_string(admitted.size()) + " online", 0), 0u) << out;
+
+  // A place left by a client is taken by the next.
+  clients.clear();
+  bool in = false;
+  for (int attempt = 0; attempt < 50 && !in; ++attempt) {
+    TestClient late;
+    in = late.Connect(port) && late.Admitted("late", "pass1", true);
+    if (!in) usleep(100000);
+  }
+  EXPECT_TRUE(in);
+  server->Signal(SIGTERM);
+  EXPECT_EQ(server->Wait(2000), 0);
+}
+
 TEST_F(LobbydProcess, AnAnsweredRegistrationSurvivesKillNine) {
   dir_.Write("lobby.toml", ConfigText());
   auto server = StartServer();
