@@ -22,6 +22,9 @@ namespace {
 constexpr size_t kSetMaxBytes = kFrameMaxPadded - 8;
 constexpr size_t kSetHeaderBytes = 24;
 constexpr size_t kTextMaxBytes = 256 * 1024;
+// A client asks for a room's set when it lacks the room's game image file,
+// or when the file is broken; more than this is a flood.
+constexpr uint32_t kSetsPerRoomPerConnection = 3;
 // Log-ins of one account that may wait for the check before theirs.
 constexpr size_t kChecksWaitingPerAccount = 32;
 
@@ -205,6 +208,12 @@ void LobbyServer::OnMessage(const std::shared_ptr<ClientConnection>& connection,
 void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t* body, uint32_t) {
   const RoomRuntime* room = FindRoom(LoadBe32(body));
   if (!room) return;
+  uint32_t& sent = setsSent_[&connection][room->config.id];
+  if (sent == kSetsPerRoomPerConnection) {
+    connection.Close("asked for the building set of room " + std::to_string(room->config.id) + " too often");
+    return;
+  }
+  ++sent;
   const std::vector<uint8_t> answer = GameImageBuild(room->config.id, room->set);
   connection.Send(kMessageGameImage, answer);
   // One line per set sent tells an operator (and the end-to-end tests) which
@@ -232,6 +241,7 @@ void LobbyServer::OnLeaving(ClientConnection* connection) {
 void LobbyServer::OnClosed(ClientConnection* connection) {
   auto count = perAddress_.find(connection->Address());
   if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
+  setsSent_.erase(connection);
   connections_.erase(connection);
 }
 

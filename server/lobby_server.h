@@ -119,6 +119,9 @@ class LobbyServer {
   uint64_t nextId_ = 1;
   std::map<ClientConnection*, std::shared_ptr<ClientConnection>> connections_;
   std::unordered_map<std::string, uint32_t> perAddress_;
+  // Building sets sent to each connection, by room: a set of up to 4 MiB
+  // is sent a few times per connection at most.
+  std::unordered_map<ClientConnection*, std::unordered_map<uint32_t, uint32_t>> setsSent_;
   // Admitted users by lower-case name.
   std::map<std::string, std::shared_ptr<ClientConnection>> online_;
 };

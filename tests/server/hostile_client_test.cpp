@@ -140,14 +140,15 @@ TEST_F(HostileClients, AReaderThatNeverReadsIsDroppedAtItsQueueCap) {
   TestClient c;
   ASSERT_TRUE(c.Connect(lobby_->Port()));
   ASSERT_TRUE(c.Admitted("slow", "pass1", true));
-  // Room 1's answer is 4 + 64 bytes; the socket buffers take a few megabytes
-  // before the server's own queue grows. Ask until the server gives up.
-  std::vector<uint8_t> request = Header(kMessageGameImageRequest, 4, 4);
-  request.insert(request.end(), {0, 0, 0, 1});
+  // The disclaimer's answer is 8 + 20 bytes for a 12-byte request (a room's
+  // set would be sent a few times only); the socket buffers take a few
+  // megabytes before the server's own queue grows. Ask until the server
+  // gives up.
+  const std::vector<uint8_t> request = Header(kMessageDisclaimerRequest, 0, 0);
   std::vector<uint8_t> burst;
   for (int i = 0; i < 2000; ++i) burst.insert(burst.end(), request.begin(), request.end());
   bool sent = true;
-  for (int i = 0; i < 400 && sent; ++i) sent = c.SendRaw(burst);
+  for (int i = 0; i < 1200 && sent; ++i) sent = c.SendRaw(burst);
   EXPECT_TRUE(!sent || c.WaitClosed()) << "the server kept queueing";
   ExpectGoodServed();
 }

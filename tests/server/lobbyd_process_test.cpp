@@ -212,7 +212,7 @@ TEST_F(LobbydProcess, ConfiguredAccountsAreMadeOnceAndTheListenOptionWins) {
   }
 }
 
-TEST_F(LobbydProcess, EveryBuildingSetSentIsLogged) {
+TEST_F(LobbydProcess, EveryBuildingSetSentIsLoggedAndEachIsSentAFewTimesPerConnection) {
   dir_.Write("lobby.toml", ConfigText());
   auto server = StartServer();
   TestClient c;
@@ -226,6 +226,18 @@ TEST_F(LobbydProcess, EveryBuildingSetSentIsLogged) {
   EXPECT_EQ(f.type, kMessageGameImage);
   ASSERT_TRUE(server->WaitForOutput("sent the building set of room 1\n")) << server->Output();
   EXPECT_EQ(server->Output().find("room 42"), std::string::npos) << server->Output();
+  // Twice more, then the connection that keeps asking is closed.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Send(kMessageGameImageRequest, {0, 0, 0, 1}));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(c.ReadSkippingEchoes(&f));
+    EXPECT_EQ(f.type, kMessageGameImage);
+  }
+  EXPECT_TRUE(c.WaitClosed());
+  ASSERT_TRUE(server->WaitForOutput("too often")) << server->Output();
+  const std::string out = server->Output();
+  size_t sent = 0;
+  for (size_t at = out.find("sent the building set"); at != std::string::npos; at = out.find("sent the building set", at + 1)) ++sent;
+  EXPECT_EQ(sent, 3u) << out;
   server->Signal(SIGTERM);
   EXPECT_EQ(server->Wait(), 0);
 }
