@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 #include <set>
+#include <string_view>
 #include <toml++/toml.h>
 
 #include "server/registration_rules.h"
@@ -65,6 +66,18 @@ struct Reader {
   }
 };
 
+// A key the server does not know is an error, so a misspelt key never
+// leaves its default in force without a word.
+bool OnlyKnown(const toml::table& table, const std::string& section, std::initializer_list<std::string_view> known,
+               const char* what, std::string* error) {
+  for (const auto& [key, node] : table) {
+    if (std::find(known.begin(), known.end(), key.str()) != known.end()) continue;
+    *error = (section.empty() ? "" : section + ".") + std::string(key.str()) + ": unknown " + what;
+    return false;
+  }
+  return true;
+}
+
 std::string Resolve(const fs::path& base, const std::string& path) {
   if (path.empty()) return path;
   const fs::path p(path);
@@ -89,6 +102,14 @@ bool ParseListen(const std::string& text, ServerConfig* c) {
 }
 
 bool ReadServer(const Reader& r, ServerConfig* c) {
+  if (!OnlyKnown(*r.table, r.section,
+                 {"listen", "data_dir", "max_players", "newest_client_version", "min_request_version",
+                  "lockout_failures", "account_lockout_failures", "lockout_s", "max_pending_hashes",
+                  "max_pending_hashes_per_address", "echo_interval_s", "echo_timeout_s", "request_timeout_s",
+                  "max_connections", "max_connections_per_address", "max_queued_bytes", "hash_workers"},
+                 "key", r.error)) {
+    return false;
+  }
   std::string listen = c->listenHost + ":" + std::to_string(c->listenPort);
   if (!r.Text("listen", &listen)) return false;
   if (!ParseListen(listen, c)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
@@ -124,6 +145,11 @@ bool IsPlainName(const std::string& s) {
 }
 
 bool ReadRoom(const Reader& r, RoomConfig* room) {
+  if (!OnlyKnown(*r.table, r.section,
+                 {"id", "name", "address", "port", "image_file", "image_version", "image_set", "state", "players"},
+                 "key", r.error)) {
+    return false;
+  }
   std::string address, state = "open";
   if (!r.Number("id", &room->id, true) || !r.Text("name", &room->name, true) ||
       !r.Text("address", &address, true) || !r.Number("port", &room->port, true) ||
@@ -151,6 +177,7 @@ bool ReadRoom(const Reader& r, RoomConfig* room) {
 // The same rules as a registration from a client, so a seeded account is one
 // a client could have made.
 bool ReadSeedAccount(const Reader& r, SeedAccount* account) {
+  if (!OnlyKnown(*r.table, r.section, {"user", "password", "full_name", "email", "info"}, "key", r.error)) return false;
   if (!r.Text("user", &account->name, true) || !r.Text("password", &account->password, true) ||
       !r.Text("full_name", &account->fullName, true) || !r.Text("email", &account->email) ||
       !r.Text("info", &account->personalInfo)) {
@@ -206,6 +233,9 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     return false;
   }
   const toml::table& root = parsed.table();
+  if (!OnlyKnown(root, "", {"server", "accounts", "disclaimer", "welcome", "room", "account"}, "section", error)) {
+    return false;
+  }
   std::error_code ec;
   const fs::path base = fs::absolute(fs::path(path), ec).parent_path();
   ServerConfig c;
@@ -223,7 +253,7 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     if (!t) return *error = "accounts: must be a section", false;
     std::string hash = "interactive";
     Reader r{t, "accounts", error};
-    if (!r.Text("hash", &hash)) return false;
+    if (!OnlyKnown(*t, r.section, {"hash"}, "key", error) || !r.Text("hash", &hash)) return false;
     if (hash == "interactive") c.hash = HashStrength::kInteractive;
     else if (hash == "fast") c.hash = HashStrength::kFast;
     else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
@@ -232,13 +262,18 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     const toml::table* t = n->as_table();
     if (!t) return *error = "disclaimer: must be a section", false;
     Reader r{t, "disclaimer", error};
-    if (!r.Number("version", &c.disclaimerVersion) || !r.Text("file", &c.disclaimerFile)) return false;
+    if (!OnlyKnown(*t, r.section, {"version", "file"}, "key", error) || !r.Number("version", &c.disclaimerVersion) ||
+        !r.Text("file", &c.disclaimerFile)) {
+      return false;
+    }
     c.disclaimerFile = Resolve(base, c.disclaimerFile);
   }
   if (const toml::node* n = root.get("welcome")) {
     const toml::table* t = n->as_table();
     if (!t) return *error = "welcome: must be a section", false;
-    if (!Reader{t, "welcome", error}.Text("file", &c.welcomeFile)) return false;
+    if (!OnlyKnown(*t, "welcome", {"file"}, "key", error) || !Reader{t, "welcome", error}.Text("file", &c.welcomeFile)) {
+      return false;
+    }
     c.welcomeFile = Resolve(base, c.welcomeFile);
   }
   std::set<uint32_t> ids;

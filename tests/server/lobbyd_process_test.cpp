@@ -79,6 +79,9 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
        "account[0].user:"},
       {"seeded account with a short password", ConfigText("") + "[[account]]\nuser = \"demo\"\npassword = \"orv\"\nfull_name = \"D\"\n",
        "account[0].password:"},
+      {"misspelt key", ConfigText("lockout_faliures = 3"), "server.lockout_faliures: unknown key"},
+      {"unknown section", ConfigText("") + "[welcom]\nfile = \"welcome.txt\"\n", "welcom: unknown section"},
+      {"unknown room key", ConfigText("") + "[[room]]\nid = 2\nnmae = \"go\"\n", "room[1].nmae: unknown key"},
       {"admin socket path too long", ConfigText("").replace(ConfigText("").find("\"state\""), 7, "\"" + std::string(120, 's') + "\""),
        "the path is longer than"},
   };
