@@ -168,22 +168,8 @@ bool LobbyServer::BeginCheck(const std::shared_ptr<ClientConnection>& connection
                              const std::string& hash, const std::string& password) {
   // The client left while it waited for its turn.
   if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return false;
-  bool locked = false;
-  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, name, kDeniedNoSuchUser);
-      return false;
-    default:
-      Deny(connection, name, kDeniedFull, "the account store cannot be read");
-      return false;
-  }
-  if (locked) {
-    // The password is not even checked.
-    Deny(connection, name, kDeniedLockedOut);
-    return false;
-  }
+  // The password is not even checked when the source is locked out.
+  if (!PassesLockout(connection, name)) return false;
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
   const uint64_t ticket = pool_.Submit(connection->Address(), [this, connection, hash, name, password, work] {
     const bool matches = PasswordHashVerify(hash, password);
@@ -231,23 +217,8 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
     if (waiting) Deny(connection, name, reason);
     return;
   }
-  if (!waiting) return;
-  // Locked meanwhile by the administrator.
-  bool locked = false;
-  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, name, kDeniedNoSuchUser);
-      return;
-    default:
-      Deny(connection, name, kDeniedFull, "the account store cannot be read");
-      return;
-  }
-  if (locked) {
-    Deny(connection, name, kDeniedLockedOut);
-    return;
-  }
+  // Locked meanwhile by the administrator?
+  if (!waiting || !PassesLockout(connection, name)) return;
   if (store_->LockoutSuccess(name, connection->Address()) != StoreResult::kOk) {
     ServerLog("user %s: the count of wrong passwords from %s cannot be cleared", name.c_str(),
               connection->Address().c_str());
@@ -257,6 +228,23 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
     return;
   }
   Admit(connection, name);
+}
+
+bool LobbyServer::PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name) {
+  bool locked = false;
+  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+    case StoreResult::kOk:
+      break;
+    case StoreResult::kNotFound:
+      Deny(connection, name, kDeniedNoSuchUser);
+      return false;
+    default:
+      // Not "no such user": the account may well exist.
+      Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      return false;
+  }
+  if (locked) Deny(connection, name, kDeniedLockedOut);
+  return !locked;
 }
 
 bool LobbyServer::LobbyFull(const std::string& name) const {

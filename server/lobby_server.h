@@ -72,6 +72,9 @@ class LobbyServer {
                   const std::string& hash, const std::string& password);
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
   void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
+  // Whether the connection's source may try name's password now; refused
+  // (4, or 2 or 6 when the account cannot be read) when not.
+  bool PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
   void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
             const char* why = nullptr);
   void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
