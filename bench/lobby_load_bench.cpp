@@ -3,8 +3,9 @@
 // log-ins with "interactive" hashes while idle clients measure echoes.
 // Reports log-ins per second, echo round trips (p50, p99, max), resident
 // memory per connection, and the echo round trip while the interactive
-// hashes run (the event loop must not stall on them). Every phase is
-// bounded in time.
+// hashes run (the event loop must not stall on them). A second benchmark
+// floods the server with registrations that hang up at once (below). Every
+// phase is bounded in time.
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
