@@ -81,7 +81,7 @@ TEST_F(LobbydAbuse, HashesOfClientsThatHungUpAreDroppedAndStoppingDoesNotWaitFor
   TestClient real;
   ASSERT_TRUE(real.Connect(port));
   EXPECT_EQ(real.Login("real", "right1"), kMessageAccessGranted);
-  EXPECT_EQ(server_->Output().find("registered user flood"), std::string::npos) << "a hash ran for a client that left";
+  EXPECT_EQ(server_->Output().find("registered user flood"), std::string::npos) << "an account was made for a client that left";
 
   HungUpRegistrations(port, 300, "again");
   Pause(300);  // the server has read them
