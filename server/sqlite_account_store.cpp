@@ -75,7 +75,8 @@ class SqliteAccountStore final : public AccountStore {
         !setLocked_.Prepare(db_, "UPDATE accounts SET locked = ?2 WHERE name = ?1") ||
         !lockedUntil_.Prepare(db_, "SELECT locked, (SELECT max(locked_until) FROM lockouts "
                                    "WHERE account = ?1 AND source IN (?2, '')) FROM accounts WHERE name = ?1") ||
-        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts WHERE account = ?1 AND source = ?2") ||
+        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts "
+                                 "WHERE account = ?1 AND source = ?2") ||
         !writeCount_.Prepare(db_, "INSERT OR REPLACE INTO lockouts (account, source, failures, locks, locked_until) "
                                   "VALUES (?1, ?2, ?3, ?4, ?5)") ||
         !clearSource_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
