@@ -31,6 +31,8 @@ cmake --preset mingw64 >/dev/null
 cmake --build --preset mingw64
 
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Debian's wine64 package alone keeps wineserver in /usr/lib/wine, off the PATH.
+command -v wineserver >/dev/null || export PATH="/usr/lib/wine:$PATH"
 export WINE="$wine64" WINEDEBUG=-all WINEPREFIX="$PWD/build/mingw64/wine" WINEDLLOVERRIDES="mscoree,mshtml="
 
 # A display number nobody uses, and everything we start stopped on exit.
