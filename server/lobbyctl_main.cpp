@@ -11,22 +11,37 @@
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: orva-lobbyctl --config FILE COMMAND\n"
+    "commands:\n"
+    "  alert TEXT               a server alert to every admitted client\n"
+    "  room ID open|full|close  change a room's state\n"
+    "  room ID players N        change a room's number of players\n"
+    "  users                    who is online\n"
+    "  lock USER | unlock USER  lock or unlock an account\n"
+    "  kick USER                disconnect a user\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: orva-lobbyctl --config FILE COMMAND\n"
-               "commands:\n"
-               "  alert TEXT               a server alert to every admitted client\n"
-               "  room ID open|full|close  change a room's state\n"
-               "  room ID players N        change a room's number of players\n"
-               "  users                    who is online\n"
-               "  lock USER | unlock USER  lock or unlock an account\n"
-               "  kick USER                disconnect a user\n");
+  std::fputs(kUsage, stderr);
   return 2;
+}
+
+// --version and --help, each alone on the command line; true when answered.
+bool AnswerOption(int argc, char** argv) {
+  if (argc != 2) return false;
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("orva-lobbyctl %s\n", SALVIND_VERSION);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "-h") != 0) return false;
+  std::fputs(kUsage, stdout);
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerOption(argc, argv)) return 0;
   if (argc < 4 || std::strcmp(argv[1], "--config") != 0) return Usage();
   ServerConfig config;
   std::string error;

@@ -1,4 +1,4 @@
-// orva-lobbyd --config FILE: the lobby server.
+// orva-lobbyd --config FILE: the lobby server. --version and --help answer alone.
 
 #include <sys/stat.h>
 
@@ -18,9 +18,33 @@ namespace {
 
 constexpr int kExitBadConfig = 2;
 
+constexpr char kUsage[] = "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n";
+
 int Usage() {
-  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
+  std::fputs(kUsage, stderr);
   return kExitBadConfig;
+}
+
+// --version and --help, each alone on the command line; true when answered.
+bool AnswerOption(int argc, char** argv) {
+  if (argc != 2) return false;
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("orva-lobbyd %s\n", SALVIND_VERSION);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "-h") != 0) return false;
+  std::fputs(kUsage, stdout);
+  std::fputs("The Orva lobby server.\n"
+             "\n"
+             "Options:\n"
+             "  --config FILE            the configuration (TOML); its relative paths are\n"
+             "                           relative to its own folder\n"
+             "  --listen ADDRESS:PORT    listen there instead of the configuration's\n"
+             "                           [server] listen; port 0 takes any free port\n"
+             "  --help                   print this help and exit\n"
+             "  --version                print the version and exit\n",
+             stdout);
+  return true;
 }
 
 // Makes the configuration's seeded accounts that do not exist yet. An
@@ -46,6 +70,7 @@ bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerOption(argc, argv)) return 0;
   if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
   if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
   ServerConfig config;
