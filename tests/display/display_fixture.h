@@ -29,6 +29,9 @@ class DisplayScenario : public ::testing::Test {
   // Starts salvind from the scratch copy with the environment overrides
   // (SALVIND_SERVER_HOST, SALVIND_SERVER_PORT...).
   void StartClient(const std::map<std::string, std::string>& environment = {});
+  // Starts the salvind at program from directory, the same way.
+  void StartClientAt(const std::string& program, const std::string& directory,
+                     const std::map<std::string, std::string>& environment = {});
 
   // A data file of the scratch tree (relative to its folder, like
   // "data/Salvind/start.oim") decoded by orva-inspect; item for resource

@@ -29,7 +29,8 @@ class InstalledTreeTest : public ScreenTest {
   void SetUp() override {
     ScreenTest::SetUp();
     const fs::path scratch = fs::current_path();
-    const fs::path root = scratch / "root";
+    // Deep, as a home folder may be: whole paths run past a hundred bytes.
+    const fs::path root = scratch / std::string(100, 'r');
     installed_ = root / "usr/share/salvind";
     fs::create_directories(installed_);
     fs::create_directories(root / "usr/bin");
