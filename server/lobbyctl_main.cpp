@@ -8,6 +8,7 @@
 
 #include "server/admin_client.h"
 #include "server/config.h"
+#include "server/program_info.h"
 
 namespace {
 
@@ -26,22 +27,10 @@ int Usage() {
   return 2;
 }
 
-// --version and --help, each alone on the command line; true when answered.
-bool AnswerOption(int argc, char** argv) {
-  if (argc != 2) return false;
-  if (std::strcmp(argv[1], "--version") == 0) {
-    std::printf("orva-lobbyctl %s\n", SALVIND_VERSION);
-    return true;
-  }
-  if (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "-h") != 0) return false;
-  std::fputs(kUsage, stdout);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AnswerOption(argc, argv)) return 0;
+  if (ProgramInfoAnswer(argc, argv, "orva-lobbyctl", kUsage)) return 0;
   if (argc < 4 || std::strcmp(argv[1], "--config") != 0) return Usage();
   ServerConfig config;
   std::string error;

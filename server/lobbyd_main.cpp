@@ -12,40 +12,29 @@
 #include "server/config.h"
 #include "server/lobby_server.h"
 #include "server/password_hash.h"
+#include "server/program_info.h"
 #include "server/server_log.h"
 
 namespace {
 
 constexpr int kExitBadConfig = 2;
 
-constexpr char kUsage[] = "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n";
-
 int Usage() {
-  std::fputs(kUsage, stderr);
+  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
   return kExitBadConfig;
 }
 
-// --version and --help, each alone on the command line; true when answered.
-bool AnswerOption(int argc, char** argv) {
-  if (argc != 2) return false;
-  if (std::strcmp(argv[1], "--version") == 0) {
-    std::printf("orva-lobbyd %s\n", SALVIND_VERSION);
-    return true;
-  }
-  if (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "-h") != 0) return false;
-  std::fputs(kUsage, stdout);
-  std::fputs("The Orva lobby server.\n"
-             "\n"
-             "Options:\n"
-             "  --config FILE            the configuration (TOML); its relative paths are\n"
-             "                           relative to its own folder\n"
-             "  --listen ADDRESS:PORT    listen there instead of the configuration's\n"
-             "                           [server] listen; port 0 takes any free port\n"
-             "  --help                   print this help and exit\n"
-             "  --version                print the version and exit\n",
-             stdout);
-  return true;
-}
+constexpr char kHelp[] =
+    "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n"
+    "The Orva lobby server.\n"
+    "\n"
+    "Options:\n"
+    "  --config FILE            the configuration (TOML); its relative paths are\n"
+    "                           relative to its own folder\n"
+    "  --listen ADDRESS:PORT    listen there instead of the configuration's\n"
+    "                           [server] listen; port 0 takes any free port\n"
+    "  --help                   print this help and exit\n"
+    "  --version                print the version and exit\n";
 
 // Makes the configuration's seeded accounts that do not exist yet. An
 // account that exists is left as it is, whatever its password is now.
@@ -70,7 +59,7 @@ bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AnswerOption(argc, argv)) return 0;
+  if (ProgramInfoAnswer(argc, argv, "orva-lobbyd", kHelp)) return 0;
   if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
   if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
   ServerConfig config;

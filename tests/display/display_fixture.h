@@ -63,6 +63,9 @@ class DisplayScenario : public ::testing::Test {
   // A click at (x, y) of the window's drawing area; button 2 is the middle one.
   void ClickIn(XWindowId window, int x, int y, unsigned button = 1);
 
+  // The splash showing splashPicture, clicked away, then the gate showing
+  // gatePicture: the gate's window, or 0 with a failed test.
+  XWindowId SplashThenGate(const QImage& splashPicture, const QImage& gatePicture);
   // The way in, by real input (way_in.cpp): clicks the splash away, clicks
   // the gate, accepts the disclaimer of a first start; the login window then,
   // or 0 with a failed test.

@@ -28,7 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kAcceptX = 276 + 45, kAcceptY = 336 + 14;  // disclaimer.rects, rectangle 1
 constexpr uid_t kNobody = 65534;
 
 std::string ReadText(const fs::path& path) {
@@ -100,19 +99,13 @@ TEST_F(InstalledPackage, TheClientStartsFromAnotherFolderAndWritesOnlyToTheHome)
 
   StartX(WindowManager::kOpenbox);
   StartClientAt(root_ + "/usr/games/salvind", elsewhere, {{"HOME", home}, {"XDG_DATA_HOME", ""}});
-  const XWindowId splash = Window("Orva");
-  ASSERT_NE(splash, 0u);
-  EXPECT_EQ(WaitForPicture(splash, splashPicture, 5s), "") << "the splash";
-  ClickIn(splash, 10, 10);
-  const XWindowId gate = Window("Gate");
+  const XWindowId gate = SplashThenGate(splashPicture, gatePicture);
   ASSERT_NE(gate, 0u);
-  EXPECT_EQ(WaitForPicture(gate, gatePicture, 2s), "") << "the gate";
   Shot("gate");
   ClickIn(gate, 320, 200);
   const XWindowId disclaimer = Window("Disclaimer Agreement");
   ASSERT_NE(disclaimer, 0u);
-  ClickIn(disclaimer, kAcceptX, kAcceptY);
-  ASSERT_NE(Window("Login"), 0u);
+  ASSERT_NE(AcceptDisclaimer(disclaimer), 0u);
 
   // The accepted disclaimer is the player's; the installed one is as shipped.
   const std::string players = ReadText(home + "/.local/share/salvind/Salvind/disclaim.otx");

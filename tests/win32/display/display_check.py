@@ -170,22 +170,30 @@ def log_in(login, user, password):
     time.sleep(1.0)
 
 
+def expected_splash_and_gate(data, name):
+    """The splash and the gate pictures of a data folder, decoded."""
+    return (expected_picture([os.path.join(data, "common", "orva.ors"), "--item", "0"], name + "-splash"),
+            expected_picture([os.path.join(data, "Salvind", "start.oim")], name + "-gate"))
+
+
+def check_splash_and_gate(failures, pictures, label, shot_prefix):
+    """Waits for the splash and then the gate to show their pictures."""
+    for title, picture, part in (("Orva", pictures[0], "splash"), ("Gate", pictures[1], "gate")):
+        problem = wait_for_picture(title, picture, "%s-%s.png" % (shot_prefix, part))
+        if problem:
+            failures.append("%s%s: %s" % (label, part, problem))
+
+
 def peer_part(failures):
     """Splash, gate, login and the access request at a peer that only listens."""
-    splash = expected_picture([os.path.join(STAGE, "data", "common", "orva.ors"), "--item", "0"], "splash")
-    gate = expected_picture([os.path.join(STAGE, "data", "Salvind", "start.oim")], "gate")
+    pictures = expected_splash_and_gate(os.path.join(STAGE, "data"), "staged")
     peer = socket.socket()
     peer.bind(("127.0.0.1", 0))
     peer.listen(1)
     peer.settimeout(WAIT_SECONDS)
     client = start_client(client_tree(), peer.getsockname()[1])
     try:
-        problem = wait_for_picture("Orva", splash, "win32-splash.png")
-        if problem:
-            failures.append("splash: " + problem)
-        problem = wait_for_picture("Gate", gate, "win32-gate.png")
-        if problem:
-            failures.append("gate: " + problem)
+        check_splash_and_gate(failures, pictures, "", "win32")
 
         login = wait_for_window("Login")
         if not login:
@@ -389,19 +397,12 @@ def installer_part(failures):
         failures.append("installer: no Start-menu entry")
 
     # Started from another folder, as the Start menu does.
-    data = os.path.join(folder, "share", "salvind", "data")
-    splash = expected_picture([os.path.join(data, "common", "orva.ors"), "--item", "0"], "installed-splash")
-    gate = expected_picture([os.path.join(data, "Salvind", "start.oim")], "installed-gate")
+    pictures = expected_splash_and_gate(os.path.join(folder, "share", "salvind", "data"), "installed")
     env = dict(os.environ, WINEDEBUG="-all")
     client = subprocess.Popen([WINE, r"C:\Program Files\Salvind\bin\salvind.exe"], cwd=WORK, env=env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        problem = wait_for_picture("Orva", splash, "win32-installed-splash.png")
-        if problem:
-            failures.append("installed splash: " + problem)
-        problem = wait_for_picture("Gate", gate, "win32-installed-gate.png")
-        if problem:
-            failures.append("installed gate: " + problem)
+        check_splash_and_gate(failures, pictures, "installed ", "win32-installed")
         disclaimer = wait_for_window("Disclaimer Agreement")
         if not disclaimer:
             failures.append("installed client: no disclaimer on a first start")
