@@ -9,13 +9,17 @@ cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
 ensure_packages dpkg-dev fakeroot lintian desktop-file-utils appstream gzip || exit 1
 
-# The packages hold what the build stages; only what is missing is built.
-scripts/setup.sh "$preset" salvind salvind_assets salvind_package_files orva-lobbyd orva-lobbyctl \
-    salvind_server_demo chess cards dice go backgammon puzzles >/dev/null
-
 out=build/package
 rm -rf "$out"
 mkdir -p "$out"
+
+# The packages hold what the build stages; only what is missing is built,
+# and its output shown only when it fails.
+if ! scripts/setup.sh "$preset" salvind salvind_assets salvind_package_files orva-lobbyd orva-lobbyctl \
+    salvind_server_demo chess cards dice go backgammon puzzles >"$out/build.log" 2>&1; then
+  cat "$out/build.log"
+  exit 1
+fi
 if ! cpack --config "build/$preset/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1; then
   cat "$out/cpack.log"
   exit 1
