@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "net/service.h"
+#include "platform/console.h"
 #include "net/session_endpoint.h"
 
 namespace {
@@ -35,11 +36,14 @@ void PrintHelp(std::FILE* out) {
 
 bool CommandLineAnswer(int argc, const char* const* argv, std::FILE* out) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
+    const bool version = std::strcmp(argv[i], "--version") == 0;
+    const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+    if ((version || help) && out == stdout) PlatformUseParentConsole();
+    if (version) {
       std::fprintf(out, "salvind %s\n", SALVIND_VERSION);
       return true;
     }
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    if (help) {
       PrintHelp(out);
       return true;
     }
