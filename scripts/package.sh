@@ -7,7 +7,8 @@ preset="${1:-ci}"
 cd "$(dirname "$0")/.."
 
 source scripts/lib/packages.sh
-ensure_packages dpkg-dev fakeroot lintian desktop-file-utils appstream gzip || exit 1
+# dpkg-shlibdeps (dpkg-dev) and file give the dependencies; strip comes with the compiler.
+ensure_packages dpkg-dev file lintian desktop-file-utils appstream gzip || exit 1
 
 out=build/package
 rm -rf "$out"
