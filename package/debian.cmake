@@ -15,7 +15,7 @@ set(SALVIND_MAINTAINER "The Salvind developers <${SALVIND_SUPPORT_EMAIL}>")
 set(SALVIND_DEB_SOURCE salvind)
 # The release's day; SOURCE_DATE_EPOCH, when set, makes it reproducible.
 string(TIMESTAMP SALVIND_RELEASE_DATE "%Y-%m-%d" UTC)
-string(TIMESTAMP SALVIND_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP SALVIND_CHANGELOG_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)
 
 configure_file(${_linux}/example.orva.Salvind.metainfo.xml.in ${_made}/example.orva.Salvind.metainfo.xml @ONLY)
 configure_file(${_linux}/copyright ${_made}/copyright @ONLY)
