@@ -29,6 +29,7 @@ add_custom_command(
           -DEXE=$<TARGET_FILE:salvind>
           -DDATA=${SALVIND_STAGE_DIR}/data
           -DDISCLAIMER=${SALVIND_ASSET_DIR}/disclaim.otx
+          -DICON=${SALVIND_ASSET_DIR}/salvind.ico
           -DFILES_NSH=${_games_nsh}
           ${CMAKE_CURRENT_LIST_DIR}/salvind.nsi
   DEPENDS salvind ${SALVIND_SAMPLE_GAMES} salvind_assets ${CMAKE_CURRENT_LIST_DIR}/salvind.nsi ${_games_nsh}

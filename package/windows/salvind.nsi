@@ -1,6 +1,6 @@
 ; The Windows installer of Salvind, made with makensis on the build machine
 ; (package/windows/installer.cmake passes the defines: VERSION, ARCH,
-; OUTFILE, EXE, DATA, DISCLAIMER and FILES_NSH, which lists the games). It installs
+; OUTFILE, EXE, DATA, DISCLAIMER, ICON and FILES_NSH, which lists the games). It installs
 ; the client in Program Files as an installed tree:
 ;   bin\salvind.exe, share\salvind\data\..., share\salvind\games\<game>.exe
 ; so the client keeps everything it writes in the player's own folder
@@ -26,6 +26,8 @@ OutFile "${OUTFILE}"
 !endif
 InstallDirRegKey HKLM "${KEY}" "InstallLocation"
 BrandingText "Salvind ${VERSION}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 

@@ -137,6 +137,10 @@ int main(int argc, char** argv) {
       ok = false;
     }
   }
+  if (ok && !ProgramIconWriteIco(QDir(o.out).filePath("salvind.ico"))) {
+    std::fputs("orva-art: cannot write salvind.ico\n", stderr);
+    ok = false;
+  }
   if (ok && !DisclaimerWrite(o.disclaimer, QDir(o.out).filePath("disclaim.otx"), 1)) {
     std::fputs("orva-art: cannot write disclaim.otx\n", stderr);
     ok = false;
