@@ -37,11 +37,16 @@ bool ReadHeader(std::FILE* f, DisclaimerHeader* h) {
   return r.U32(&h->version) && r.U32(&h->magic) && r.U32(&h->length) && r.U32(&h->accepted);
 }
 
-// A copy of a path from the shared path buffer, which the next call reuses.
+// A copy of a path from the shared path buffer, which the next call reuses:
+// the document to read (the player's, else the one the program came with),
+// to write, or to change in place (the player's, copied first when missing).
 struct DocumentPath {
-  DocumentPath() { std::snprintf(text, sizeof text, "%s", ProgramDataPath(kDisclaimerFileName)); }
-  char text[256];
+  explicit DocumentPath(const char* path) { std::snprintf(text, sizeof text, "%s", path); }
+  char text[kDataPathCapacity];
 };
+DocumentPath ReadPath() { return DocumentPath(ProgramDataPath(kDisclaimerFileName)); }
+DocumentPath WritePath() { return DocumentPath(ProgramDataWritePath(kDisclaimerFileName)); }
+DocumentPath ChangePath() { return DocumentPath(ProgramDataChangePath(kDisclaimerFileName)); }
 
 }  // namespace
 
@@ -106,7 +111,7 @@ char* DisclaimerFileReadText(const char* path) {
 }
 
 void DisclaimerReadState() {
-  DocumentPath path;
+  const DocumentPath path = ReadPath();
   DisclaimerHeader h{};
   if (DisclaimerFileReadHeader(path.text, &h) == 0) {
     g_disclaimer = {h.version, h.accepted};
@@ -116,21 +121,21 @@ void DisclaimerReadState() {
 }
 
 void DisclaimerStore(const char* text, uint32_t version) {
-  DocumentPath path;
+  const DocumentPath path = WritePath();
   DisclaimerFileStore(path.text, text, version);
 }
 
 void DisclaimerClearAccepted() {
-  DocumentPath path;
+  const DocumentPath path = ChangePath();
   DisclaimerFileSetAccepted(path.text, 0);
 }
 
 void DisclaimerMarkAccepted() {
-  DocumentPath path;
+  const DocumentPath path = ChangePath();
   DisclaimerFileSetAccepted(path.text, 1);
 }
 
 char* DisclaimerReadText() {
-  DocumentPath path;
+  const DocumentPath path = ReadPath();
   return DisclaimerFileReadText(path.text);
 }

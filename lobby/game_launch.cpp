@@ -45,8 +45,8 @@ bool UseFile(Room* room, std::FILE* file) {
 GameImageLookup RoomLookAtImageFile(Room* room, Connection* connection) {
   bool usable = false;
   if (RoomImageFileNameIsPlain(room->imageFile)) {
-    // The path buffer is shared; the name is kept apart for later calls.
-    char path[64];
+    // The path buffer is shared; the path is kept apart for later calls.
+    char path[kDataPathCapacity];
     std::snprintf(path, sizeof path, "%s", ProgramDataPath(room->imageFile));
     std::FILE* file = std::fopen(path, "rb");
     if (file) {
@@ -59,7 +59,11 @@ GameImageLookup RoomLookAtImageFile(Room* room, Connection* connection) {
         }
       }
       std::fclose(file);
-      if (stale && std::remove(path) != 0) AlertWithName("Unable to delete game image file %s.", room->imageFile);
+      // Only the player's own copy is deleted: a file the program came with
+      // stays, and the fresh one written to the player's folder hides it.
+      if (stale && std::strcmp(path, ProgramDataWritePath(room->imageFile)) == 0 && std::remove(path) != 0) {
+        AlertWithName("Unable to delete game image file %s.", room->imageFile);
+      }
     }
   }
   if (usable) return GameImageLookup::kUsed;
@@ -77,7 +81,7 @@ void RoomTakeImageSet(Room* room, std::span<const uint8_t> set) {
   MemFree(copy);
   if (!built) return;
   if (RoomImageFileNameIsPlain(room->imageFile)) {
-    GameImageFileWrite(ProgramDataPath(room->imageFile), room->imageVersion, set);
+    GameImageFileWrite(ProgramDataWritePath(room->imageFile), room->imageVersion, set);
   }
   RoomRedraw(room);
 }

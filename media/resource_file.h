@@ -12,7 +12,9 @@
 
 // The tag of text items, "OTXT" read as a big-endian word.
 inline constexpr uint32_t kResourceTagText = 0x4F545854;
-inline constexpr size_t kResourceNameSize = 128;
+// Room for the whole path a resource file is opened by, with its NUL: an
+// installed tree or a player's folder may lie deep.
+inline constexpr size_t kResourceNameSize = 1024;
 
 struct ResourceEntry {
   uint32_t tag;

@@ -8,25 +8,29 @@
 
 #include "server/admin_client.h"
 #include "server/config.h"
+#include "server/program_info.h"
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: orva-lobbyctl --config FILE COMMAND\n"
+    "commands:\n"
+    "  alert TEXT               a server alert to every admitted client\n"
+    "  room ID open|full|close  change a room's state\n"
+    "  room ID players N        change a room's number of players\n"
+    "  users                    who is online\n"
+    "  lock USER | unlock USER  lock or unlock an account\n"
+    "  kick USER                disconnect a user\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: orva-lobbyctl --config FILE COMMAND\n"
-               "commands:\n"
-               "  alert TEXT               a server alert to every admitted client\n"
-               "  room ID open|full|close  change a room's state\n"
-               "  room ID players N        change a room's number of players\n"
-               "  users                    who is online\n"
-               "  lock USER | unlock USER  lock or unlock an account\n"
-               "  kick USER                disconnect a user\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (ProgramInfoAnswer(argc, argv, "orva-lobbyctl", kUsage)) return 0;
   if (argc < 4 || std::strcmp(argv[1], "--config") != 0) return Usage();
   ServerConfig config;
   std::string error;

@@ -1,4 +1,4 @@
-// orva-lobbyd --config FILE: the lobby server.
+// orva-lobbyd --config FILE: the lobby server. --version and --help answer alone.
 
 #include <sys/stat.h>
 
@@ -14,6 +14,7 @@
 #include "server/descriptor_limit.h"
 #include "server/lobby_server.h"
 #include "server/password_hash.h"
+#include "server/program_info.h"
 #include "server/server_log.h"
 
 namespace {
@@ -24,6 +25,18 @@ int Usage() {
   std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
   return kExitBadConfig;
 }
+
+constexpr char kHelp[] =
+    "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n"
+    "The Orva lobby server.\n"
+    "\n"
+    "Options:\n"
+    "  --config FILE            the configuration (TOML); its relative paths are\n"
+    "                           relative to its own folder\n"
+    "  --listen ADDRESS:PORT    listen there instead of the configuration's\n"
+    "                           [server] listen; port 0 takes any free port\n"
+    "  --help                   print this help and exit\n"
+    "  --version                print the version and exit\n";
 
 // Makes the configuration's seeded accounts that do not exist yet. An
 // account that exists is left as it is, whatever its password is now.
@@ -48,6 +61,7 @@ bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (ProgramInfoAnswer(argc, argv, "orva-lobbyd", kHelp)) return 0;
   if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
   if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
   ServerConfig config;

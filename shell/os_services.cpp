@@ -9,6 +9,7 @@
 #include "platform/dialog.h"
 #include "platform/process.h"
 #include "platform/system.h"
+#include "shell/data_path.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr char kTitlePrefix[] = "Orva:";
 constexpr uint32_t kArgumentTextMax = 1023;
 constexpr int kArgumentsMax = 32;
 
-constexpr uint32_t kPathCapacity = 256;
+constexpr uint32_t kPathCapacity = kDataPathCapacity;
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -87,9 +88,9 @@ bool GameNameIsValid(const char* name) {
 
 bool GameProgramPath(const char* name, char* buffer, uint32_t capacity) {
   if (!GameNameIsValid(name) || !buffer) return false;
-  const int n = std::snprintf(buffer, capacity, "games%c%s%s", PlatformPathSeparator(), name,
-                              PlatformProgramSuffix());
-  return n > 0 && static_cast<uint32_t>(n) < capacity;
+  char file[kGameNameMax + 8];
+  std::snprintf(file, sizeof file, "%s%s", name, PlatformProgramSuffix());
+  return GamesPath(file, buffer, capacity);
 }
 
 uint16_t GameProgramExists(const char* gameName) {

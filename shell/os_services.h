@@ -23,8 +23,8 @@ inline constexpr uint32_t kGameNameMax = 63;
 // directory and means nothing to a shell.
 bool GameNameIsValid(const char* name);
 
-// games/<name> (games\<name>.exe on Windows) into buffer; false when the name
-// is not valid or the buffer too small.
+// games/<name> (games\<name>.exe on Windows) of the program's tree into
+// buffer; false when the name is not valid or the buffer too small.
 bool GameProgramPath(const char* name, char* buffer, uint32_t capacity);
 
 // 1 when the game's program file can be opened for reading, else 0 (also for

@@ -4,7 +4,8 @@
 # and its tests for x86_64 Windows, runs the suite under wine64 on a private
 # X display, then the real-display check (splash and gate pixel for pixel,
 # typing into the login window, the access request at a peer, the lobby of
-# the real server with every building in its place).
+# the real server with every building in its place), and the installer:
+# silently installed, the installed client started, uninstalled.
 # The i686 build is not part of the leg (these machines cannot run 32-bit
 # programs): scripts/legs/windows.sh --i686 only builds it.
 set -euo pipefail
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/../.."
 
 source scripts/lib/packages.sh
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth openbox xdotool x11-utils
-    imagemagick googletest python3 cmake ninja-build)
+    imagemagick googletest python3 cmake ninja-build nsis)
 ensure_packages "${packages[@]}" || exit 1
 
 if [ "${1:-}" = "--i686" ]; then
@@ -107,5 +108,6 @@ openbox >/dev/null 2>&1 &
 wm_pid=$!
 sleep 1
 python3 tests/win32/display/display_check.py build/mingw64/stage build/ci/tools/orva-inspect build/ci/stage/server \
+  build/mingw64/salvind-setup-*-x86_64.exe \
   ${SALVIND_SCREENSHOT_DIR:+"$SALVIND_SCREENSHOT_DIR"} || status=1
 exit $status

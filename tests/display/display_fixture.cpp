@@ -57,13 +57,17 @@ void DisplayScenario::StartX(WindowManager manager) {
 }
 
 void DisplayScenario::StartClient(const std::map<std::string, std::string>& environment) {
+  StartClientAt(stageDir_ + "/salvind", stageDir_, environment);
+}
+
+void DisplayScenario::StartClientAt(const std::string& program, const std::string& directory,
+                                    const std::map<std::string, std::string>& environment) {
   std::map<std::string, std::string> overrides = environment;
   overrides["DISPLAY"] = x_.display();
   overrides["QT_QPA_PLATFORM"] = "xcb";
   overrides["XDG_RUNTIME_DIR"] = runDir_;
-  ASSERT_TRUE(client_.Start({stageDir_ + "/salvind"}, EnvironmentWith(overrides), stageDir_,
-                            runDir_ + "/client.log"))
-      << "cannot start " << stageDir_ << "/salvind";
+  ASSERT_TRUE(client_.Start({program}, EnvironmentWith(overrides), directory, runDir_ + "/client.log"))
+      << "cannot start " << program;
 }
 
 QImage DisplayScenario::Decoded(const std::string& dataFile, int item) {

@@ -29,6 +29,9 @@ class DisplayScenario : public ::testing::Test {
   // Starts salvind from the scratch copy with the environment overrides
   // (SALVIND_SERVER_HOST, SALVIND_SERVER_PORT...).
   void StartClient(const std::map<std::string, std::string>& environment = {});
+  // Starts the salvind at program from directory, the same way.
+  void StartClientAt(const std::string& program, const std::string& directory,
+                     const std::map<std::string, std::string>& environment = {});
 
   // A data file of the scratch tree (relative to its folder, like
   // "data/Salvind/start.oim") decoded by orva-inspect; item for resource
@@ -60,6 +63,9 @@ class DisplayScenario : public ::testing::Test {
   // A click at (x, y) of the window's drawing area; button 2 is the middle one.
   void ClickIn(XWindowId window, int x, int y, unsigned button = 1);
 
+  // The splash showing splashPicture, clicked away, then the gate showing
+  // gatePicture: the gate's window, or 0 with a failed test.
+  XWindowId SplashThenGate(const QImage& splashPicture, const QImage& gatePicture);
   // The way in, by real input (way_in.cpp): clicks the splash away, clicks
   // the gate, accepts the disclaimer of a first start; the login window then,
   // or 0 with a failed test.

@@ -15,15 +15,8 @@ TEST_P(GateOnDisplay, SplashAndGateShowTheirPicturesAndClosingTheGateEndsTheProg
   StartX(GetParam());
   StartClient();
 
-  const XWindowId splash = Window("Orva");
-  ASSERT_NE(splash, 0u);
-  EXPECT_EQ(WaitForPicture(splash, splashPicture, 5s), "") << "the splash";
-  Shot("splash");
-  ClickIn(splash, 10, 10);
-
-  const XWindowId gate = Window("Gate");
+  const XWindowId gate = SplashThenGate(splashPicture, gatePicture);
   ASSERT_NE(gate, 0u);
-  EXPECT_EQ(WaitForPicture(gate, gatePicture, 2s), "") << "the gate";
   const QImage shot = Shot("gate");
   const std::string docs = DocsScreenshotPath("gate_x11.png");
   if (GetParam() == WindowManager::kOpenbox && !docs.empty()) {

@@ -13,6 +13,18 @@ XWindowId DisplayScenario::ReachLoginWindow() {
   return disclaimer ? AcceptDisclaimer(disclaimer) : 0;
 }
 
+XWindowId DisplayScenario::SplashThenGate(const QImage& splashPicture, const QImage& gatePicture) {
+  const XWindowId splash = Window("Orva");
+  if (!splash) return 0;
+  EXPECT_EQ(WaitForPicture(splash, splashPicture, 5s), "") << "the splash";
+  Shot("splash");
+  ClickIn(splash, 10, 10);
+  const XWindowId gate = Window("Gate");
+  if (!gate) return 0;
+  EXPECT_EQ(WaitForPicture(gate, gatePicture, 2s), "") << "the gate";
+  return gate;
+}
+
 XWindowId DisplayScenario::ReachDisclaimer() {
   const XWindowId splash = Window("Orva");
   if (!splash) return 0;

@@ -1,17 +1,23 @@
 // The salvind program started as a process, headless: it runs its loop until
-// a quit request arrives and then exits with code 0.
+// a quit request arrives and then exits with code 0. Asked for its version or
+// its help, it and the server's programs answer without starting anything.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 extern char** environ;
 
@@ -60,6 +66,59 @@ TEST(Program, QuitRequestEndsTheLoopWithExitCodeZero) {
   ASSERT_NE(status, -1) << "the program did not end";
   ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of its loop";
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Runs argv with no display, its standard output in a file; the exit
+// status and the output.
+std::pair<int, std::string> RunForOutput(const std::vector<std::string>& args) {
+  char outputPath[] = "/tmp/salvind-option-XXXXXX";
+  const int fd = mkstemp(outputPath);
+  if (fd < 0) return {-1, ""};
+  close(fd);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outputPath, O_WRONLY | O_TRUNC, 0);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  // Nothing of a display: the answer must come before the platform starts.
+  char* const environment[] = {const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = -1;
+  if (spawned == 0) status = WaitFor(pid, std::chrono::seconds(30));
+  std::ifstream in(outputPath);
+  std::string output{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  unlink(outputPath);
+  return {status, output};
+}
+
+TEST(Program, VersionAndHelpAreAnsweredWithoutADisplay) {
+  struct Case {
+    std::vector<std::string> argv;
+    std::vector<std::string> said;
+  };
+  const std::string version = SALVIND_VERSION;
+  const Case cases[] = {
+      {{SALVIND_BINARY, "--version"}, {"salvind " + version + "\n"}},
+      // Among arguments the platform may have, like -platform, it still answers.
+      {{SALVIND_BINARY, "-platform", "xcb", "--version"}, {"salvind " + version + "\n"}},
+      {{SALVIND_BINARY, "--help"},
+       {"Usage: salvind", "--version", "SALVIND_SERVER_HOST", "SALVIND_SERVER_PORT", "XDG_DATA_HOME"}},
+      {{SALVIND_LOBBYD, "--version"}, {"orva-lobbyd " + version + "\n"}},
+      {{SALVIND_LOBBYD, "--help"}, {"usage: orva-lobbyd --config FILE", "--listen ADDRESS:PORT", "--version"}},
+      {{SALVIND_LOBBYCTL, "--version"}, {"orva-lobbyctl " + version + "\n"}},
+      {{SALVIND_LOBBYCTL, "--help"}, {"usage: orva-lobbyctl --config FILE COMMAND", "kick USER"}},
+  };
+  for (const Case& c : cases) {
+    const std::string what = c.argv.front() + " " + c.argv.back();
+    const auto [status, output] = RunForOutput(c.argv);
+    ASSERT_TRUE(WIFEXITED(status)) << what;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << what;
+    for (const std::string& s : c.said) EXPECT_NE(output.find(s), std::string::npos) << what << " lacks " << s;
+  }
+  EXPECT_EQ(RunForOutput({SALVIND_BINARY, "--version"}).second, "salvind " + version + "\n");
 }
 
 }  // namespace

@@ -129,6 +129,18 @@ int main(int argc, char** argv) {
             Save(o, map, "map.png");
   for (const BuildingArt& b : Buildings()) ok = ok && BuildingWrite(b, o.out, o.preview, map);
   if (ok && !o.preview.isEmpty()) SaveLobbyPreviews(o, map, welcome);
+  // The desktop's icon sizes, as icon-<size>.png.
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    const QString name = QStringLiteral("icon-%1.png").arg(size);
+    if (ok && !ProgramIconDraw(size).save(QDir(o.out).filePath(name), "PNG")) {
+      std::fprintf(stderr, "orva-art: cannot write %s\n", qPrintable(name));
+      ok = false;
+    }
+  }
+  if (ok && !ProgramIconWriteIco(QDir(o.out).filePath("salvind.ico"))) {
+    std::fputs("orva-art: cannot write salvind.ico\n", stderr);
+    ok = false;
+  }
   if (ok && !DisclaimerWrite(o.disclaimer, QDir(o.out).filePath("disclaim.otx"), 1)) {
     std::fputs("orva-art: cannot write disclaim.otx\n", stderr);
     ok = false;

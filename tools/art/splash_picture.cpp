@@ -27,6 +27,8 @@ void DieDraw(QImage* img, int x, int y, int size) {
     for (int dy = 0; dy < 2; ++dy) HLine(img, pip.x(), pip.x() + 1, pip.y() + dy, kInk);
 }
 
+}  // namespace
+
 void EmblemDraw(QImage* img, int cx, int bottom) {
   PixelPainter p(img);
   // A patch of lawn for the gate to stand on, its shadow to the right.
@@ -47,6 +49,8 @@ void EmblemDraw(QImage* img, int cx, int bottom) {
   p.end();
   DieDraw(img, cx - 9, bottom - 30, 18);
 }
+
+namespace {
 
 void FrameDraw(QImage* img) {
   PixelPainter p(img);

@@ -8,11 +8,16 @@ access request (the user name typed) to a peer on 127.0.0.1. Then, against
 the real lobby server (the build machine's orva-lobbyd with the demo
 configuration), that the demo account reaches the lobby and every building
 stands in its own rectangle: outside them the window shows the map pixel for
-pixel, inside each something of the building. Every wait is bounded.
-Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR [SCREENSHOT_DIR]
+pixel, inside each something of the building. Last, that the installer
+installs silently into the prefix's Program Files, that the installed
+salvind.exe started from another folder shows the gate and keeps the accepted
+disclaimer in the player's own folder, and that the uninstaller removes what
+was installed and leaves that folder. Every wait is bounded.
+Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR INSTALLER [SCREENSHOT_DIR]
 with DISPLAY, WINEPREFIX and the wine64 program in WINE set.
 """
 
+import glob
 import json
 import os
 import re
@@ -24,8 +29,8 @@ import sys
 import tempfile
 import time
 
-STAGE, INSPECT, SERVER = sys.argv[1], sys.argv[2], sys.argv[3]
-SHOTS = sys.argv[4] if len(sys.argv) > 4 else None
+STAGE, INSPECT, SERVER, INSTALLER = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+SHOTS = sys.argv[5] if len(sys.argv) > 5 else None
 WINE = os.environ.get("WINE", "wine64")
 # Generous: wine starts slowly on a loaded machine. Never unbounded.
 WAIT_SECONDS = float(os.environ.get("SALVIND_DISPLAY_WAIT", "120"))
@@ -165,22 +170,30 @@ def log_in(login, user, password):
     time.sleep(1.0)
 
 
+def expected_splash_and_gate(data, name):
+    """The splash and the gate pictures of a data folder, decoded."""
+    return (expected_picture([os.path.join(data, "common", "orva.ors"), "--item", "0"], name + "-splash"),
+            expected_picture([os.path.join(data, "Salvind", "start.oim")], name + "-gate"))
+
+
+def check_splash_and_gate(failures, pictures, label, shot_prefix):
+    """Waits for the splash and then the gate to show their pictures."""
+    for title, picture, part in (("Orva", pictures[0], "splash"), ("Gate", pictures[1], "gate")):
+        problem = wait_for_picture(title, picture, "%s-%s.png" % (shot_prefix, part))
+        if problem:
+            failures.append("%s%s: %s" % (label, part, problem))
+
+
 def peer_part(failures):
     """Splash, gate, login and the access request at a peer that only listens."""
-    splash = expected_picture([os.path.join(STAGE, "data", "common", "orva.ors"), "--item", "0"], "splash")
-    gate = expected_picture([os.path.join(STAGE, "data", "Salvind", "start.oim")], "gate")
+    pictures = expected_splash_and_gate(os.path.join(STAGE, "data"), "staged")
     peer = socket.socket()
     peer.bind(("127.0.0.1", 0))
     peer.listen(1)
     peer.settimeout(WAIT_SECONDS)
     client = start_client(client_tree(), peer.getsockname()[1])
     try:
-        problem = wait_for_picture("Orva", splash, "win32-splash.png")
-        if problem:
-            failures.append("splash: " + problem)
-        problem = wait_for_picture("Gate", gate, "win32-gate.png")
-        if problem:
-            failures.append("gate: " + problem)
+        check_splash_and_gate(failures, pictures, "", "win32")
 
         login = wait_for_window("Login")
         if not login:
@@ -341,6 +354,90 @@ def lobby_part(failures):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+# Where the disclaimer's "Accept" is (assets/layouts/disclaimer.rects,
+# rectangle 1), in the window's drawing area.
+ACCEPT_X, ACCEPT_Y = 276 + 45, 336 + 14
+
+
+def wine_run(args, cwd=None, timeout=300):
+    """Runs a Windows program to its end; its exit code."""
+    env = dict(os.environ, WINEDEBUG="-all")
+    return subprocess.run([WINE] + args, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, timeout=timeout).returncode
+
+
+def installed_files(folder):
+    return sorted(os.path.relpath(os.path.join(d, f), folder) for d, _, files in os.walk(folder) for f in files)
+
+
+def installer_part(failures):
+    """The installer, silently; the installed client; the uninstaller."""
+    drive_c = os.path.join(os.environ["WINEPREFIX"], "drive_c")
+    folder = os.path.join(drive_c, "Program Files", "Salvind")
+    shortcuts = os.path.join(drive_c, "*", "Microsoft", "Windows", "Start Menu", "Programs", "Salvind.lnk")
+    players_glob = os.path.join(drive_c, "users", "*", "AppData", "Local", "Salvind")
+    # What a run cut short may have left.
+    shutil.rmtree(folder, ignore_errors=True)
+    for left in glob.glob(players_glob):
+        shutil.rmtree(left, ignore_errors=True)
+
+    code = wine_run([INSTALLER, "/S"])
+    if code != 0:
+        failures.append("installer: exit code %d" % code)
+        return
+    files = installed_files(folder)
+    for wanted in ["bin/salvind.exe", "share/salvind/data/Salvind/start.oim", "share/salvind/games/chess.exe",
+                   "uninstall.exe"]:
+        if os.path.normpath(wanted) not in files:
+            failures.append("installer: %s is not installed" % wanted)
+    dlls = [f for f in files if f.lower().endswith(".dll")]
+    if dlls:
+        failures.append("installer: libraries beside the program: %s" % dlls)
+    if not glob.glob(shortcuts):
+        failures.append("installer: no Start-menu entry")
+
+    # Started from another folder, as the Start menu does.
+    pictures = expected_splash_and_gate(os.path.join(folder, "share", "salvind", "data"), "installed")
+    env = dict(os.environ, WINEDEBUG="-all")
+    client = subprocess.Popen([WINE, r"C:\Program Files\Salvind\bin\salvind.exe"], cwd=WORK, env=env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        check_splash_and_gate(failures, pictures, "installed ", "win32-installed")
+        disclaimer = wait_for_window("Disclaimer Agreement")
+        if not disclaimer:
+            failures.append("installed client: no disclaimer on a first start")
+            return
+        _, x, y, _, _ = disclaimer
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x + ACCEPT_X), str(y + ACCEPT_Y), "click", "1"],
+                       timeout=30)
+        if not wait_for_window("Login"):
+            failures.append("installed client: no login window after the disclaimer")
+    finally:
+        stop(client)
+    accepted = glob.glob(os.path.join(players_glob, "Salvind", "disclaim.otx"))
+    if not accepted:
+        failures.append("installed client: the accepted disclaimer is not in the player's folder")
+    elif open(accepted[0], "rb").read()[15] != 1:
+        failures.append("installed client: the player's disclaimer is not marked accepted")
+    if installed_files(folder) != files:
+        failures.append("installed client: the installed files changed")
+
+    # The uninstaller copies itself away and ends at once; what it does
+    # next is waited for.
+    code = wine_run([r"C:\Program Files\Salvind\uninstall.exe", "/S"])
+    if code != 0:
+        failures.append("uninstaller: exit code %d" % code)
+    deadline = time.monotonic() + WAIT_SECONDS
+    while time.monotonic() < deadline and (os.path.exists(folder) or glob.glob(shortcuts)):
+        time.sleep(0.5)
+    if os.path.exists(folder):
+        failures.append("uninstaller: left %s" % installed_files(folder))
+    if glob.glob(shortcuts):
+        failures.append("uninstaller: the Start-menu entry stays")
+    if not glob.glob(os.path.join(players_glob, "Salvind", "disclaim.otx")):
+        failures.append("uninstaller: the player's folder was removed")
+
+
 def main():
     global WORK
     WORK = tempfile.mkdtemp(prefix="salvind-win32-display-")
@@ -348,6 +445,7 @@ def main():
     try:
         peer_part(failures)
         lobby_part(failures)
+        installer_part(failures)
         return failures
     finally:
         shutil.rmtree(WORK, ignore_errors=True)

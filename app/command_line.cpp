@@ -1,0 +1,52 @@
+#include "app/command_line.h"
+
+#include <cstring>
+
+#include "net/service.h"
+#include "platform/console.h"
+#include "net/session_endpoint.h"
+
+namespace {
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: salvind [--help] [--version]\n"
+               "The desktop lobby client of the Orva online game service.\n"
+               "\n"
+               "Options:\n"
+               "  --help     print this help and exit\n"
+               "  --version  print the version and exit\n"
+               "\n"
+               "Environment:\n"
+               "  %s  the lobby server's host name (default: %s)\n"
+               "  %s  the lobby server's port (default: %u, or %u when\n"
+               "                       data/common/%s exists)\n",
+               kServerHostVariable, ServiceServerHost(), kServerPortVariable, kSessionPort, kSessionDebugPort,
+               kSessionDebugFileName);
+#ifdef _WIN32
+  std::fprintf(out, "  LOCALAPPDATA         the player's data folder is %%LOCALAPPDATA%%\\Salvind\n");
+#else
+  std::fprintf(out,
+               "  XDG_DATA_HOME        the player's data folder is $XDG_DATA_HOME/salvind,\n"
+               "                       else ~/.local/share/salvind\n");
+#endif
+}
+
+}  // namespace
+
+bool CommandLineAnswer(int argc, const char* const* argv, std::FILE* out) {
+  for (int i = 1; i < argc; ++i) {
+    const bool version = std::strcmp(argv[i], "--version") == 0;
+    const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+    if ((version || help) && out == stdout) PlatformUseParentConsole();
+    if (version) {
+      std::fprintf(out, "salvind %s\n", SALVIND_VERSION);
+      return true;
+    }
+    if (help) {
+      PrintHelp(out);
+      return true;
+    }
+  }
+  return false;
+}
