@@ -1,5 +1,8 @@
-// What the client does as it starts, before any window: temporary files
-// that a killed run left in its data folder are removed.
+// What the client does as it starts, before any window: without a display
+// it says so in one line and ends, and temporary files that a killed run
+// left in its data folder are removed.
+
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +23,35 @@ class ProgramStart : public DisplayScenario {
     return path;
   }
 };
+
+TEST_F(ProgramStart, WithoutADisplayTheClientSaysSoInOneLineAndEndsWith1) {
+  // A display number nobody serves.
+  int unused = 0;
+  for (int n = 150; n < 250 && !unused; ++n) {
+    if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) && !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+      unused = n;
+    }
+  }
+  ASSERT_NE(unused, 0);
+  const struct {
+    std::string display;
+    std::string line;
+  } cases[] = {
+      {"", "Salvind: cannot open the display (DISPLAY is not set).\n"},
+      {":" + std::to_string(unused), "Salvind: cannot open the display :" + std::to_string(unused) + ".\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.display);
+    const std::string log = runDir_ + "/no-display" + c.display + ".log";
+    ChildProcess client;
+    ASSERT_TRUE(client.Start({stageDir_ + "/salvind"},
+                             EnvironmentWith({{"DISPLAY", c.display}, {"QT_QPA_PLATFORM", "xcb"},
+                                              {"WAYLAND_DISPLAY", ""}, {"XDG_RUNTIME_DIR", runDir_}}),
+                             stageDir_, log));
+    EXPECT_EQ(client.WaitExit(20s), 1) << "signal " << client.exitSignal();
+    EXPECT_EQ(ReadWhole(log), c.line);
+  }
+}
 
 TEST_F(ProgramStart, TemporariesAKilledRunLeftInTheDataFolderGoWhenTheClientStarts) {
   const fs::path leftover = Make("data/Salvind/chess.ogi.Ab12Cd", -std::chrono::hours(1));
