@@ -268,8 +268,9 @@ uint16_t NewUserButtonClick(Button* button, UserData) {
   if (button == g_newUser.cancel) {
     LeaveRegistration();
     HideWindow();
+  } else if (button == g_newUser.ok) {
+    Confirm();
   }
-  else if (button == g_newUser.ok) Confirm();
   return 1;
 }
 
