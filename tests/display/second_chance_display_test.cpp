@@ -21,12 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Login layout (assets/layouts/login.rects), drawing-area coordinates.
-constexpr QPoint kUserNameField(170 + 20, 94 + 12);
-constexpr QPoint kNewUserButton(152 + 48, 204 + 14);
-constexpr QPoint kConnectButton(40 + 48, 204 + 14);
-// New user layout (newuser.rects): the user name field and "Cancel".
-constexpr QPoint kNewUserNameField(140 + 20, 16 + 12);
+// "Cancel" of the new user window (newuser.rects).
 constexpr QPoint kCancelButton(336 + 44, 326 + 14);
 // A point inside the alert box's text.
 constexpr QPoint kAlertText(20, 20);
@@ -59,9 +54,6 @@ class OtherPlace {
 
 class SecondChance : public DemoServerScenario {
  protected:
-  const DemoBuilding& Building(const std::string& game) const {
-    return *std::find_if(buildings_.begin(), buildings_.end(), [&](const DemoBuilding& b) { return b.game == game; });
-  }
   // Boxes titled "Salvind" other than the lobby.
   std::vector<XWindowId> Boxes(XWindowId lobby) {
     std::vector<XWindowId> boxes = x_.WindowsTitled("Salvind");
@@ -92,11 +84,7 @@ TEST_F(SecondChance, AMendedNameGetsInTheGameAskedForStartsAndTheReasonForTheEnd
   // A mistyped name is refused; the login window comes back with the name
   // selected. The mended name, Tab, the password typed again: Tab selected
   // the stars, so the password replaces the one typed before.
-  ClickIn(login, kUserNameField.x(), kUserNameField.y());
-  x_.Type("demoo");
-  x_.PressKey("Tab");
-  x_.Type("orva");
-  x_.PressKey("Return");
+  TypeLogIn(login, "demoo", "orva");
   EXPECT_TRUE(WaitForServerLog("refused user demoo: reason 2", 1, 10s)) << ServerLog();
   ASSERT_NE(BoxSaying("Username 'demoo' not found.", 0, 10s), 0u);
   x_.PressKey("Return");
@@ -167,12 +155,8 @@ TEST_F(SecondChance, AMendedNameGetsInTheGameAskedForStartsAndTheReasonForTheEnd
 }
 
 TEST_F(SecondChance, ACancelledRegistrationLeavesTheLoginWindowAsItWasAndTheAccountLogsIn) {
-  const int port = StartServer();
-  ASSERT_NE(port, 0);
-  StartX(WindowManager::kOpenbox);
-  StartClientOnServer(port);
-  ASSERT_FALSE(HasFatalFailure());
-  XWindowId login = WayToLogin(Start::kFirst);
+  int port = 0;
+  XWindowId login = LoginWindowOnServer(&port);
   ASSERT_NE(login, 0u);
 
   // The player's own account is typed, then "New User" registers the same
