@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 #include <fcntl.h>
@@ -85,6 +86,8 @@ struct HeldMessage {
   std::string category;
   QString text;
 };
+// Qt's own threads (the X event reader) may report while the start runs.
+std::mutex g_startMessagesMutex;
 std::vector<HeldMessage> g_startMessages;
 QtMessageHandler g_qtHandler = nullptr;
 
@@ -99,6 +102,7 @@ void OnStartMessage(QtMsgType type, const QMessageLogContext& context, const QSt
     std::fflush(stderr);
     std::_Exit(1);
   }
+  const std::lock_guard<std::mutex> lock(g_startMessagesMutex);
   g_startMessages.push_back({type, context.category ? context.category : "", text});
 }
 
@@ -106,15 +110,19 @@ QApplication* StartApplication(int* argc, char** argv) {
   g_qtHandler = qInstallMessageHandler(&OnStartMessage);
   auto* app = new QApplication(*argc, argv);
   qInstallMessageHandler(g_qtHandler);
-  for (const HeldMessage& held : g_startMessages) {
-    const QMessageLogContext context(nullptr, 0, nullptr, held.category.c_str());
+  std::vector<HeldMessage> held;
+  {
+    const std::lock_guard<std::mutex> lock(g_startMessagesMutex);
+    held.swap(g_startMessages);
+  }
+  for (const HeldMessage& message : held) {
+    const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
     if (g_qtHandler) {
-      g_qtHandler(held.type, context, held.text);
+      g_qtHandler(message.type, context, message.text);
     } else {
-      std::fprintf(stderr, "%s\n", qFormatLogMessage(held.type, context, held.text).toLocal8Bit().constData());
+      std::fprintf(stderr, "%s\n", qFormatLogMessage(message.type, context, message.text).toLocal8Bit().constData());
     }
   }
-  g_startMessages.clear();
   return app;
 }
 
