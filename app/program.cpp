@@ -6,6 +6,8 @@
 #include "media/palette.h"
 #include "net/session.h"
 #include "platform/loop.h"
+#include "shell/data_path.h"
+#include "shell/leftover_files.h"
 #include "shell/timer.h"
 #include "toolkit/event.h"
 #include "toolkit/toolkit.h"
@@ -51,6 +53,11 @@ uint16_t ProgramExitHandler(void*, Event* event) {
 }
 
 int ProgramMain(const char* commandLine) {
+  // Game image files and the disclaimer document are written through a
+  // temporary file; one that a killed run left behind goes now. Files of
+  // this start or later may be another copy's writing and stay.
+  RemoveLeftoverTemporaries(DataPath(nullptr, ProgramName()),
+                            std::filesystem::file_time_type::clock::now());
   // A service that cannot start ends the program quietly, before any window.
   if (!TimerServiceInit()) return 0;
   if (WindowsInit() != 0) return 0;

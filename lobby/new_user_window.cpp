@@ -61,6 +61,38 @@ ErrorCode MakeControls() {
   return 0;
 }
 
+void ForgetLoginEntries() {
+  MemFree(g_newUser.loginNameBefore);
+  MemFree(g_newUser.loginStarsBefore);
+  g_newUser.loginNameBefore = g_newUser.loginStarsBefore = nullptr;
+  std::memset(g_newUser.loginPasswordBefore, 0, kPasswordSize);
+}
+
+// Kept when registration mode begins, not on a later "OK" within it: those
+// would keep the registration's own entries.
+void KeepLoginEntries() {
+  ForgetLoginEntries();
+  if (!g_login.window) return;
+  g_newUser.loginNameBefore = EditBoxGetText(g_login.userName);
+  g_newUser.loginStarsBefore = EditBoxGetText(g_login.password);
+  LoginFieldCopy(g_newUser.loginPasswordBefore, kPasswordSize, g_loginDetails.password);
+}
+
+// Without this a player who meant to log in after a refused registration
+// could only send the same registration again, or quit.
+void LeaveRegistration() {
+  if (!g_loginDetails.newUser) return;
+  g_loginDetails.newUser = 0;
+  LoginDetailsSetPassword(&g_loginDetails, g_newUser.loginPasswordBefore);
+  if (g_login.window) {
+    EditBoxSetText(g_login.userName, g_newUser.loginNameBefore);
+    EditBoxSetEditable(g_login.userName);
+    EditBoxSetText(g_login.password, g_newUser.loginStarsBefore);
+    EditBoxSetEditable(g_login.password);
+  }
+  ForgetLoginEntries();
+}
+
 // Hidden, not deleted: "New User" brings it back as it was. The posted close
 // only lets the window's procedure see the close, which it ignores.
 void HideWindow() {
@@ -143,6 +175,7 @@ void Confirm() {
     }
     return;
   }
+  if (!g_loginDetails.newUser) KeepLoginEntries();
   NewUserStore(&g_loginDetails, entries);
   ShowInLoginWindow();
   HideWindow();
@@ -205,6 +238,7 @@ void CloseNewUserWindow() {
   g_newUser.ok = g_newUser.cancel = nullptr;
   g_newUser.userName = g_newUser.password = g_newUser.reEnter = nullptr;
   g_newUser.fullName = g_newUser.email = g_newUser.personalInfo = nullptr;
+  ForgetLoginEntries();
   WindowDelete(window);
 }
 
@@ -231,8 +265,12 @@ uint16_t NewUserEventProc(void*, Event* event) {
 
 uint16_t NewUserButtonClick(Button* button, UserData) {
   if (!g_newUser.window) return 0;
-  if (button == g_newUser.cancel) HideWindow();
-  else if (button == g_newUser.ok) Confirm();
+  if (button == g_newUser.cancel) {
+    LeaveRegistration();
+    HideWindow();
+  } else if (button == g_newUser.ok) {
+    Confirm();
+  }
   return 1;
 }
 

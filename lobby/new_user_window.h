@@ -1,7 +1,9 @@
 #pragma once
 // The window "New User Information": user name, password twice, full name,
 // e-mail and personal information. "OK" checks them and hands them to the
-// login window; "Cancel" hides the window with every entry kept.
+// login window, which goes into registration mode; "Cancel" hides the window
+// with every entry kept and takes the login window out of registration mode,
+// with what it held before.
 
 #include <cstdint>
 
@@ -48,6 +50,12 @@ struct NewUserWindowScreen {
   // by Backspace.
   char newPassword[kPasswordSize];
   char reEnteredPassword[kPasswordSize];
+  // What the login window held before "OK" put it into registration mode:
+  // its user name and password fields' texts (nullptr when nothing is kept)
+  // and the plain password. "Cancel" gives them back.
+  char* loginNameBefore;
+  char* loginStarsBefore;
+  char loginPasswordBefore[kPasswordSize];
 };
 extern NewUserWindowScreen g_newUser;
 

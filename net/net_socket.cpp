@@ -1,5 +1,6 @@
 #include "net/net_socket.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -60,19 +61,32 @@ void Drain(PlatformSocket socket) {
   }
 }
 
+void SetHost(NetSocket* s, const char* name) {
+  std::snprintf(s->host, sizeof s->host, "%s", name ? name : "");
+}
+
+// The host the connect was tried with, as the player knows it: the name
+// looked up, or the address given.
+std::string ConnectFailure(const NetSocket* s) {
+  char address[16];
+  std::snprintf(address, sizeof address, "%u.%u.%u.%u", s->address >> 24, (s->address >> 16) & 0xFF,
+                (s->address >> 8) & 0xFF, s->address & 0xFF);
+  return std::string("Could not connect to ") + (s->host[0] ? s->host : address) + ".";
+}
+
 // Connects s to its address (already known). On failure the program ends;
 // false tells a caller that survived the end (tests) to stop.
 bool Connect(NetSocket* s) {
   const PlatformSocket socket = s->address ? PlatformSocketConnect(s->address, s->port) : 0;
   if (!socket) {
-    Fatal(std::string("Could not connect to ") + ServiceDomain() + ".");
+    Fatal(ConnectFailure(s));
     return false;
   }
   s->socket = socket;
   if (!ListInsert(g_registry, nullptr, socket, s, kListInsertFront)) {
     PlatformSocketClose(socket);
     s->socket = 0;
-    Fatal(std::string("Could not connect to ") + ServiceDomain() + ".");
+    Fatal(ConnectFailure(s));
     return false;
   }
   Drain(socket);
@@ -98,6 +112,7 @@ void OnLookup(uint32_t address, uintptr_t serial) {
     return;
   }
   if (g_lookupRetries++ < kLookupRetries) {
+    SetHost(s, ServiceDomain());
     if (StartLookup(ServiceDomain())) return;
     uint32_t found = 0;
     if (PlatformLookupNow(ServiceDomain(), &found)) {
@@ -186,8 +201,9 @@ NetSocket* NetOpen(const char* hostName, uint32_t address, uint16_t port, NetCal
     NetShutdown();
     return nullptr;
   }
-  *s = NetSocket{0, readCallback, closeCallback, userData, nullptr, 0, 0, port, hostName ? 0 : address};
+  *s = NetSocket{0, readCallback, closeCallback, userData, nullptr, 0, 0, port, hostName ? 0 : address, {}};
   if (hostName) {
+    SetHost(s, hostName);
     if (!StartLookup(hostName)) {
       MemFree(s);
       NetShutdown();

@@ -23,6 +23,7 @@ struct NetSocket {
   uint32_t queued;
   uint16_t port;             // host order
   uint32_t address;          // IPv4, host order; 0 until known
+  char host[256];            // the name last looked up, for the failure message; empty with an address
 };
 
 // Makes the layer ready on first use and counts uses. Returns the new use

@@ -16,6 +16,7 @@
 #include "shell/program_quit.h"
 #include "toolkit/alert.h"
 #include "toolkit/window.h"
+#include "windows/alert_box.h"
 #include "windows/info_box.h"
 
 SessionState g_session = {};
@@ -79,12 +80,23 @@ ErrorCode SessionConnect() {
   return 0;
 }
 
+namespace {
+
+void SayTerminatedAndShutdown() {
+  Alert("Connection to the Orva server has been terminated. Exiting.", nullptr);
+  SessionShutdown();
+}
+
+}  // namespace
+
 void SessionOnEvent(Connection*, int16_t event) {
   if (event == kConnectionMessageQueued) {
     SessionHandleMessage();
   } else if (event == kConnectionClosed) {
-    Alert("Connection to the Orva server has been terminated. Exiting.", nullptr);
-    SessionShutdown();
+    // A server that says why it hangs up (another log-in, a kick) sends its
+    // alert first: it is read before the program ends, not hidden under
+    // the box whose "OK" ends it.
+    AlertBoxAfterAll(&SayTerminatedAndShutdown);
   }
 }
 

@@ -42,9 +42,17 @@ struct GameWindowSearch {
   bool matched;
 };
 
+// "Orva:" and the game's name, then a space or the end: "Orva:go" does not
+// take the window of a game "gomoku" for its own.
+bool IsGameTitle(const char* title, const char* prefix) {
+  if (!title || !StartsWithIgnoringCase(title, prefix)) return false;
+  const char after = title[std::strlen(prefix)];
+  return after == ' ' || after == '\0';
+}
+
 bool LookAtWindow(PlatformTopWindow window, const char* title, void* context) {
   auto* search = static_cast<GameWindowSearch*>(context);
-  if (!title || !StartsWithIgnoringCase(title, search->prefix)) return true;
+  if (!IsGameTitle(title, search->prefix)) return true;
   search->found = window;
   search->matched = true;
   return false;

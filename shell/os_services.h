@@ -32,7 +32,8 @@ bool GameProgramPath(const char* name, char* buffer, uint32_t capacity);
 uint16_t GameProgramExists(const char* gameName);
 
 // Raises the game's window when the game already runs (a top-level window
-// whose title begins with "Orva:" and the name, in any letter case);
+// whose title begins with "Orva:" and the name, in any letter case, followed
+// by a space or the end of the title);
 // otherwise starts games/<name> with the words of argumentText as its
 // arguments. 0, or 3 when the name is not valid or the program cannot be
 // started.

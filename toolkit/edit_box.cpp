@@ -60,6 +60,11 @@ void EditBoxSetReadOnly(EditBox* box) {
   PlatformEditSetReadOnly(box->handle, true);
 }
 
+void EditBoxSetEditable(EditBox* box) {
+  box->readOnly = 0;
+  PlatformEditSetReadOnly(box->handle, false);
+}
+
 int32_t EditBoxGetTextLength(const EditBox* box) { return PlatformEditTextLength(box->handle); }
 
 char* EditBoxGetText(const EditBox* box) {

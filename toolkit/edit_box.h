@@ -48,8 +48,10 @@ ErrorCode EditBoxInit(EditBox* box, Window* window, const Rect* rect, const char
 // Screens delete their controls before their window.
 void EditBoxDelete(EditBox* box);
 
-// The box refuses typing from now on; there is no way back.
+// The box refuses typing from now on, until EditBoxSetEditable.
 void EditBoxSetReadOnly(EditBox* box);
+// The box takes typing again (through its character procedure, if it has one).
+void EditBoxSetEditable(EditBox* box);
 // Number of characters (a multi-line box counts a line end as CR LF).
 int32_t EditBoxGetTextLength(const EditBox* box);
 // A new buffer of length + 1 bytes (program allocator, MemFree it) holding

@@ -9,6 +9,7 @@
 #include "toolkit/button.h"
 #include "toolkit/control_internal.h"
 #include "toolkit/draw_state.h"
+#include "toolkit/edit_box.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
 
@@ -77,6 +78,15 @@ bool IsInput(PlatformInputType type) {
   }
 }
 
+// Focus moved by Tab selects the whole text of an edit box, as the system's
+// dialogs do: what is typed next replaces the text instead of joining it
+// (a password retyped after a refusal would otherwise add to the old one).
+void FocusByTab(PlatformWindow target) {
+  PlatformWindowSetFocus(target);
+  uint32_t* object = ControlObject(target);
+  if (object && *object == kObjectKindEditBox) EditBoxSetSelection(reinterpret_cast<EditBox*>(object), 0, 32000);
+}
+
 void Send(Window* w, uint16_t type, const Point* point, const Rect* rect, uint32_t key) {
   EventSend(w, w->proc, type, point, rect, key, 0, 0, w->userData);
 }
@@ -88,12 +98,12 @@ void RouteCharacter(Window* w, PlatformWindow handle, uint32_t character, uint32
     if (focus && focus != handle && IsDescendant(focus, handle)) {
       PlatformWindow next = NextShownSibling(focus);
       if (!next) next = FirstShownChild(handle);
-      if (next) PlatformWindowSetFocus(next);
+      if (next) FocusByTab(next);
       return;
     }
     if (focus == handle) {
       if (const PlatformWindow first = FirstShownChild(handle)) {
-        PlatformWindowSetFocus(first);
+        FocusByTab(first);
       } else if (const PlatformWindow parent = PlatformWindowParent(handle)) {
         PlatformInput forwarded{};
         forwarded.type = kPlatformInputCharacter;

@@ -30,7 +30,11 @@ struct AlertRecord {
   Button* button;
   EditBox* textBox;
   bool closing;  // "OK" was pressed; the posted close is on its way
+  bool shown;    // counted in g_openBoxes
 };
+
+int g_openBoxes = 0;
+void (*g_afterAll)() = nullptr;
 
 // A box about twice as wide as high whose area is three times the text's
 // area on one line, within the limits.
@@ -56,6 +60,7 @@ Rect SizeFromText(const char* text) {
 
 // Controls first, then the window (which ends modality if it has it).
 void AlertDelete(AlertRecord* alert) {
+  if (alert->shown) --g_openBoxes;
   ButtonDelete(alert->button);
   EditBoxDelete(alert->textBox);
   WindowDelete(alert->window);
@@ -74,6 +79,11 @@ uint16_t AlertEvent(void* source, Event* event) {
     }
     case EventClose:
       AlertDelete(alert);
+      if (g_openBoxes == 0 && g_afterAll) {
+        void (*then)() = g_afterAll;
+        g_afterAll = nullptr;
+        then();
+      }
       return 1;
     default:
       return 0;
@@ -154,5 +164,16 @@ ErrorCode AlertBoxShow(const char* text, const Rect* rect, Window* parent) {
 
   WindowSetDefaultButton(alert->window, alert->button);
   WindowSetModal(alert->window);
+  alert->shown = true;
+  ++g_openBoxes;
   return kErrorNone;
+}
+
+void AlertBoxAfterAll(void (*then)()) {
+  if (g_openBoxes > 0) {
+    g_afterAll = then;
+    return;
+  }
+  g_afterAll = nullptr;
+  if (then) then();
 }

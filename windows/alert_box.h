@@ -15,3 +15,8 @@ struct Window;
 // box and deletes it on the next posted-event tick. 0, or the error of the
 // part that could not be made (nothing stays on screen then).
 ErrorCode AlertBoxShow(const char* text, const Rect* rect, Window* parent);
+
+// Runs then once no alert box is open: at once when none is, else when the
+// last open one has been closed with "OK" and deleted. A later call before
+// it ran takes its place.
+void AlertBoxAfterAll(void (*then)());

@@ -57,3 +57,15 @@ int PlatformFileReplace(const char* path, const void* data, size_t size) {
   SyncDirectoryOf(target);
   return 0;
 }
+
+bool PlatformFileIsReplaceTemporary(const char* fileName) {
+  // mkstemp fills the six places with letters and digits.
+  constexpr size_t kSuffix = 6;
+  const std::string name(fileName ? fileName : "");
+  if (name.size() < kSuffix + 2 || name[name.size() - kSuffix - 1] != '.') return false;
+  for (size_t i = name.size() - kSuffix; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return true;
+}

@@ -7,6 +7,11 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -72,6 +77,55 @@ void RemoveSignalHandlers() {
   }
 }
 
+// While the application starts: Qt ends the program (abort) when no
+// platform plugin can start, after a paragraph about reinstalling. Without a
+// display the player gets one line saying so instead, and a failed start's
+// code. Other messages of the start are held and passed on once it worked.
+struct HeldMessage {
+  QtMsgType type;
+  std::string category;
+  QString text;
+};
+// Qt's own threads (the X event reader) may report while the start runs.
+std::mutex g_startMessagesMutex;
+std::vector<HeldMessage> g_startMessages;
+QtMessageHandler g_qtHandler = nullptr;
+
+void OnStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+      std::fprintf(stderr, "Salvind: cannot open the display %s.\n", display);
+    } else {
+      std::fprintf(stderr, "Salvind: cannot open the display (DISPLAY is not set).\n");
+    }
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  const std::lock_guard<std::mutex> lock(g_startMessagesMutex);
+  g_startMessages.push_back({type, context.category ? context.category : "", text});
+}
+
+QApplication* StartApplication(int* argc, char** argv) {
+  g_qtHandler = qInstallMessageHandler(&OnStartMessage);
+  auto* app = new QApplication(*argc, argv);
+  qInstallMessageHandler(g_qtHandler);
+  std::vector<HeldMessage> held;
+  {
+    const std::lock_guard<std::mutex> lock(g_startMessagesMutex);
+    held.swap(g_startMessages);
+  }
+  for (const HeldMessage& message : held) {
+    const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
+    if (g_qtHandler) {
+      g_qtHandler(message.type, context, message.text);
+    } else {
+      std::fprintf(stderr, "%s\n", qFormatLogMessage(message.type, context, message.text).toLocal8Bit().constData());
+    }
+  }
+  return app;
+}
+
 }  // namespace
 
 bool PlatformInit(int* argc, char** argv) {
@@ -83,7 +137,7 @@ bool PlatformInit(int* argc, char** argv) {
   qunsetenv("QT_SCALE_FACTOR");
   qputenv("QT_QPA_PLATFORMTHEME", "");
   QApplication::setDesktopSettingsAware(false);
-  g_app = new QApplication(*argc, argv);
+  g_app = StartApplication(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setQuitOnLastWindowClosed(false);
   InstallSignalHandlers();

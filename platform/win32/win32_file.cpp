@@ -51,3 +51,18 @@ int PlatformFileReplace(const char* path, const void* data, size_t size) {
   }
   return 1;
 }
+
+bool PlatformFileIsReplaceTemporary(const char* fileName) {
+  // "<name>.<process>.<count>.tmp", as PlatformFileReplace makes it.
+  std::string name(fileName ? fileName : "");
+  const std::string tail = ".tmp";
+  if (name.size() <= tail.size() || name.compare(name.size() - tail.size(), tail.size(), tail) != 0) return false;
+  name.resize(name.size() - tail.size());
+  for (int number = 0; number < 2; ++number) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot + 1 == name.size()) return false;
+    if (name.find_first_not_of("0123456789", dot + 1) != std::string::npos) return false;
+    name.resize(dot);
+  }
+  return !name.empty();
+}

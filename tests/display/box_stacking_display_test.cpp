@@ -5,13 +5,15 @@
 
 #include "tests/display/display_fixture.h"
 #include "tests/display/scripted_peer.h"
+#include "tests/display/x_desktop.h"
 
 namespace {
 
 class BoxStacking : public DisplayScenario, public ::testing::WithParamInterface<WindowManager> {};
 
 // "Connect" with nothing listening: the connection's failure box opens while
-// "Connecting ..." is still up; answering it ends the program.
+// "Connecting ..." is still up, naming the host; answering it ends the
+// program.
 TEST_P(BoxStacking, TheConnectFailureBoxStandsAboveTheInformationBox) {
   RefusingPort nobody;
   ASSERT_NE(nobody.port(), 0);
@@ -29,7 +31,13 @@ TEST_P(BoxStacking, TheConnectFailureBoxStandsAboveTheInformationBox) {
   EXPECT_GT(x_.StackingIndex(box), x_.StackingIndex(infoBoxes.front()))
       << "the box stands below the information box";
 
+  // It names the host that was tried, not the built-in one.
   ClickIn(box, 1, 1);
+  XDesktop desktop;
+  ASSERT_TRUE(desktop.Open(x_.display()));
+  desktop.ClearClipboard();
+  desktop.Chord({"Control_L", "c"});
+  EXPECT_EQ(desktop.ClipboardText(2s), "Could not connect to 127.0.0.1.");
   x_.PressKey("Return");
   EXPECT_EQ(client_.WaitExit(10s), 1) << "signal " << client_.exitSignal();
 }

@@ -14,12 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Login layout (assets/layouts/login.rects), drawing-area coordinates.
-constexpr QPoint kUserNameField(170 + 20, 94 + 12);
-constexpr QPoint kNewUserButton(152 + 48, 204 + 14);
-constexpr QPoint kConnectButton(40 + 48, 204 + 14);
-// New user layout (newuser.rects): the user name field.
-constexpr QPoint kNewUserNameField(140 + 20, 16 + 12);
 // Points of bare map, away from the buildings and the welcome icon.
 constexpr QPoint kBareMap[] = {{5, 395}, {630, 5}, {320, 200}};
 constexpr QPoint kRestingPlace(630, 5);
@@ -59,10 +53,6 @@ bool Contains(const std::vector<QImage>& looks, const QImage& look) {
 
 class DemoRoad : public DemoServerScenario {
  protected:
-  const DemoBuilding& Building(const std::string& game) const {
-    return *std::find_if(buildings_.begin(), buildings_.end(), [&](const DemoBuilding& b) { return b.game == game; });
-  }
-
   // Waits until every building stands on its plot and the map shows between
   // them; the last screenshot.
   QImage WaitForBuildings(XWindowId lobby) {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -157,6 +158,20 @@ std::string DemoServerScenario::Control(const std::vector<std::string>& words) {
 std::optional<int> DemoServerScenario::StopServer() {
   server_.Signal(SIGTERM);
   return server_.WaitExit(10s);
+}
+
+XWindowId DemoServerScenario::LoginWindowOnServer(int* port) {
+  *port = StartServer();
+  if (!*port) return 0;
+  StartX(WindowManager::kOpenbox);
+  if (HasFatalFailure()) return 0;
+  StartClientOnServer(*port);
+  if (HasFatalFailure()) return 0;
+  return WayToLogin(Start::kFirst);
+}
+
+const DemoBuilding& DemoServerScenario::Building(const std::string& game) const {
+  return *std::find_if(buildings_.begin(), buildings_.end(), [&](const DemoBuilding& b) { return b.game == game; });
 }
 
 void DemoServerScenario::StartClientOnServer(int port) {

@@ -22,10 +22,23 @@ struct DemoBuilding {
   QPoint inside;  // a point that lies on the building
 };
 
+// Points on the login window (assets/layouts/login.rects) and the new user
+// window (newuser.rects), drawing-area coordinates.
+inline constexpr QPoint kUserNameField(170 + 20, 94 + 12);
+inline constexpr QPoint kNewUserButton(152 + 48, 204 + 14);
+inline constexpr QPoint kConnectButton(40 + 48, 204 + 14);
+inline constexpr QPoint kNewUserNameField(140 + 20, 16 + 12);
+
 class DemoServerScenario : public DisplayScenario {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // The server, X with openbox, the client and the way in of a first start:
+  // the login window, or 0 with a failed test; the server's port in *port.
+  XWindowId LoginWindowOnServer(int* port);
+  // A room of the demo configuration by its game.
+  const DemoBuilding& Building(const std::string& game) const;
 
   // Starts orva-lobbyd from the scratch copy on 127.0.0.1, port 0; its port,
   // or 0 with a failed test.

@@ -152,6 +152,67 @@ TEST_F(NewUserTest, CancelKeepsEveryEntryForTheNextOpen) {
   EXPECT_EQ(TextOf(g_newUser.personalInfo), "likes chess");
 }
 
+// A player whose registration was refused, and who then means to log in to
+// an account of their own, cancels the new-user window: the login window
+// takes typing again and holds what it held before registration began, so
+// "Connect" logs in instead of registering again. The new-user window keeps
+// its entries, and its "OK" registers again.
+TEST_F(NewUserTest, CancelLeavesRegistrationModeWithTheLoginEntriesOfBefore) {
+  ButtonPress(g_newUser.cancel);
+  HarnessAdvance(2);
+  ASSERT_EQ(OpenLoginWindow(), 0);
+  TypeInto(g_login.userName, "demo");
+  TypeInto(g_login.password, "orva");
+
+  ButtonPress(g_login.newUser);
+  HarnessFlush();
+  Fill("DEMO", "secret1", "secret1", "Demo Player");
+  PressOk();
+  ASSERT_EQ(g_loginDetails.newUser, 1);
+  ASSERT_EQ(TextOf(g_login.userName), "DEMO");
+  // The server refuses the name: both windows again, and a second "OK"
+  // with another name stays in registration mode.
+  ASSERT_EQ(OpenLoginWindow(), 0);
+  ASSERT_EQ(OpenNewUserWindow(), 0);
+  SelectNewUserName();
+  TypeInto(g_newUser.userName, "DEMO2");
+  PressOk();
+  ASSERT_EQ(TextOf(g_login.userName), "DEMO2");
+  ASSERT_EQ(OpenLoginWindow(), 0);
+  ASSERT_EQ(OpenNewUserWindow(), 0);
+
+  ButtonPress(g_newUser.cancel);
+  HarnessAdvance(2);
+  EXPECT_EQ(g_loginDetails.newUser, 0);
+  EXPECT_EQ(TextOf(g_login.userName), "demo");
+  EXPECT_EQ(TextOf(g_login.password), "****");
+  EXPECT_EQ(std::string(g_loginDetails.password), "orva");
+  // The login window comes forward again, as a click on the gate brings it.
+  ASSERT_EQ(OpenLoginWindow(), 0);
+  EditBoxSetSelection(g_login.userName, 0, 32000);
+  TypeInto(g_login.userName, "ann");
+  EXPECT_EQ(TextOf(g_login.userName), "ann") << "the user name takes typing again";
+  EditBoxSetSelection(g_login.password, 0, 32000);
+  TypeInto(g_login.password, "pw");
+  EXPECT_EQ(TextOf(g_login.password), "**");
+  EXPECT_EQ(std::string(g_loginDetails.password), "pw") << "the password goes through its filter again";
+
+  ButtonPress(g_login.newUser);
+  HarnessFlush();
+  EXPECT_EQ(TextOf(g_newUser.userName), "DEMO2");
+  EXPECT_EQ(std::string(g_newUser.newPassword), "secret1");
+  PressOk();
+  EXPECT_EQ(g_loginDetails.newUser, 1);
+  EXPECT_EQ(TextOf(g_login.userName), "DEMO2");
+  EXPECT_EQ(std::string(g_loginDetails.password), "secret1");
+  // A cancel now gives back what the login window held this time.
+  ASSERT_EQ(OpenNewUserWindow(), 0);
+  ButtonPress(g_newUser.cancel);
+  HarnessAdvance(2);
+  EXPECT_EQ(TextOf(g_login.userName), "ann");
+  EXPECT_EQ(std::string(g_loginDetails.password), "pw");
+}
+
 TEST_F(NewUserTest, EscapeCancelsAndEnterPressesOk) {
   EditBoxSetFocus(g_newUser.fullName);
   HarnessFlush();

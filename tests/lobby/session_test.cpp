@@ -153,4 +153,35 @@ TEST_F(SessionTest, ALostConnectionBeforeAnyAnswerSaysSoAndEndsTheRun) {
   EXPECT_EQ(g_gate.timer, nullptr);
 }
 
+// A server that says why it hangs up (another log-in, a kick) sends its
+// alert first: the box that ends the program waits until the alert box was
+// read and closed, so the reason is never hidden under it.
+TEST_F(SessionTest, TheEndOfTheRunWaitsUntilTheServersLastAlertIsClosed) {
+  TypeInto(g_login.userName, "fay");
+  ButtonPress(g_login.connect);
+  HarnessFlush();
+  ASSERT_EQ(Receive(80).size(), 92u);
+  std::vector<uint8_t> body = {0, 0};
+  const std::vector<uint8_t> text = Bytes("You have been logged in from another place.");
+  body.insert(body.end(), text.begin(), text.end());
+  body.push_back(0);
+  ASSERT_TRUE(SendAll(peer, Frame(kMessageServerAlert, body)));
+  PeerClose(peer);
+  peer = -1;
+  ASSERT_TRUE(PumpUntil([] { return g_session.connection && !g_session.connection->socket; }));
+  HarnessAdvance(20);
+  EXPECT_TRUE(AlertTexts().empty()) << "the end waits for the alert box";
+  EXPECT_EQ(ProgramQuitCount(), 0);
+  Window* alertBox = WindowGetModal();
+  ASSERT_NE(alertBox, nullptr);
+  ASSERT_NE(alertBox->defaultButton, nullptr);
+
+  ButtonPress(alertBox->defaultButton);
+  HarnessAdvance(2);  // the box's posted close
+  ASSERT_TRUE(PumpUntil([] { return ProgramQuitCount() > 0; }));
+  ASSERT_EQ(AlertTexts().size(), 1u);
+  EXPECT_EQ(AlertTexts()[0], "Connection to the Orva server has been terminated. Exiting.");
+  EXPECT_EQ(g_gate.window, nullptr);
+}
+
 }  // namespace

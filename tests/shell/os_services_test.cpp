@@ -95,7 +95,10 @@ TEST_F(GameLaunchTest, ARunningGameIsRaisedInsteadOfStartedWhateverTheCaseOfItsT
   const Case cases[] = {
       {{"Salvind", "Notes", "ORVA:chess bob"}, 2},
       {{"orva:CHESS"}, 0},  // the topmost window counts too
-      {{"Orva:Chessboard", "Orva:Chess"}, 0},  // a title that begins with the prefix
+      // The name ends at a space or the end of the title: a game whose name
+      // begins with this one's is another game.
+      {{"Orva:Chessboard", "Orva:Chess"}, 1},
+      {{"Orva:Chessboard bob", "Orva:Chess-2 bob", "Orva:Chess.bob"}, -1},
       {{"Orva: Chess", "Orva:Ches", "xOrva:Chess", "Chess"}, -1},
       {{}, -1},
   };

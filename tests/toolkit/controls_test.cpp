@@ -90,6 +90,8 @@ TEST_F(ControlsFixture, TabEnterAndEscapeNeverReachTheBoxEvenWithSeveralLines) {
     HarnessType(9);
     HarnessType(13);
     HarnessType(27);
+    // Tab came back to the box and selected its text; go on at its end.
+    EditBoxSetSelection(box, 32000, 32000);
     HarnessType('b');
     EXPECT_EQ(TextOf(box), "ab") << "no tab, no line break, no escape in the text";
     EXPECT_EQ(chars.offered, (std::vector<uint32_t>{'a', 'b'}));
@@ -287,6 +289,64 @@ TEST_F(ControlsFixture, TabMovesTheFocusAmongVisibleControlsInCreationOrder) {
   EXPECT_EQ(TextOf(second), "");
   EXPECT_EQ(clicks, 0);
   EXPECT_EQ(log.Count(EventChar), 0);
+}
+
+// Tab and Shift+Tab into an edit box select its whole text, as the system's
+// dialogs do, so what is typed next replaces it: a retyped password is not
+// added to the hidden one. With one box and one button both keys lead from
+// the button to the box.
+TEST_F(ControlsFixture, TabAndShiftTabIntoAnEditBoxSelectItsWholeText) {
+  struct Case {
+    const char* what;
+    uint16_t multiline;
+    uint16_t readOnly;
+    bool hidden;
+    const char* text;
+    const char* afterTyping;  // the box's text once 'x' was typed
+  };
+  const Case cases[] = {
+      {"single line", 0, 0, false, "bob", "x"},
+      {"several lines", 1, 0, false, "one\r\ntwo", "x"},
+      {"read-only", 1, 1, false, "fixed", "fixed"},
+      {"password", 0, 0, true, "****", "*"},
+  };
+  for (const Case& c : cases) {
+    for (const uint32_t modifiers : {0u, static_cast<uint32_t>(kPlatformModShift)}) {
+      SCOPED_TRACE(std::string(c.what) + (modifiers ? ", Shift+Tab" : ", Tab"));
+      Hidden hidden;
+      EditBox* box = EditBoxNew();
+      ASSERT_NE(box, nullptr);
+      boxes.push_back(box);
+      const Rect r{10, 10, 200, 60};
+      ASSERT_EQ(EditBoxInit(box, w, &r, c.text, nullptr, 0, c.readOnly, c.multiline, 1, c.hidden ? &Mask : nullptr,
+                            reinterpret_cast<UserData>(&hidden)),
+                0);
+      int clicks = 0;
+      Button* button = Push(Rect{10, 70, 70, 90}, "OK", &clicks);
+      EditBoxSetSelection(box, 1, 1);
+      PlatformWindowSetFocus(button->handle);
+      HarnessFlush();
+
+      HarnessType(9, modifiers);
+      ASSERT_EQ(PlatformWindowFocus(), box->handle);
+      int32_t start = -1;
+      int32_t end = -1;
+      EditBoxGetSelection(box, &start, &end);
+      EXPECT_EQ(start, 0);
+      EXPECT_EQ(end, static_cast<int32_t>(std::string(c.text).size()));
+      HarnessType('x');
+      EXPECT_EQ(TextOf(box), c.afterTyping);
+      if (c.hidden) {
+        EXPECT_EQ(hidden.plain, "x");
+      }
+      EXPECT_EQ(clicks, 0);
+
+      EditBoxDelete(box);
+      ButtonDelete(button);
+      boxes.clear();
+      buttons.clear();
+    }
+  }
 }
 
 TEST_F(ControlsFixture, EnterAndEscapeInABoxPressTheDefaultAndCancelButtons) {
