@@ -55,8 +55,9 @@ uint16_t ProgramExitHandler(void*, Event* event) {
 int ProgramMain(const char* commandLine) {
   // Game image files and the disclaimer document are written through a
   // temporary file; one that a killed run left behind goes now. Files of
-  // this start or later may be another copy's writing and stay.
-  RemoveLeftoverTemporaries(DataPath(nullptr, ProgramName()),
+  // this start or later may be another copy's writing and stay. They are
+  // written where the program writes, which an installed tree's data is not.
+  RemoveLeftoverTemporaries(ProgramDataWriteFolder(),
                             std::filesystem::file_time_type::clock::now());
   // A service that cannot start ends the program quietly, before any window.
   if (!TimerServiceInit()) return 0;

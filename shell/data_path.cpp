@@ -86,6 +86,10 @@ const char* ProgramDataChangePath(const char* file) {
   return DataChangePath(ProgramName(), file);
 }
 
+const char* ProgramDataWriteFolder() {
+  return Join(DataLocationsGet().writable, nullptr, ProgramName());
+}
+
 const char* CommonDataPath(const char* file) {
   return DataPath("common", file);
 }

@@ -26,6 +26,8 @@ const char* DataChangePath(const char* directory, const char* file);
 const char* ProgramDataPath(const char* file);
 const char* ProgramDataWritePath(const char* file);
 const char* ProgramDataChangePath(const char* file);
+// The folder ProgramDataWritePath writes into, without making it.
+const char* ProgramDataWriteFolder();
 // Files shared with other programs of the service, <directory> "common".
 const char* CommonDataPath(const char* file);
 
