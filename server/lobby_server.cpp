@@ -12,6 +12,7 @@
 #include "server/client_connection.h"
 #include "server/file_read.h"
 #include "server/server_log.h"
+#include "server/tls_context.h"
 
 namespace {
 
@@ -64,6 +65,10 @@ bool LobbyServer::Start(std::string* error) {
   }
   queueCap_ = config_.maxQueuedBytes;
   for (const RoomRuntime& room : rooms_) queueCap_ += room.set.size() + 64;
+  if (!config_.tlsCert.empty()) {
+    tls_ = TlsContextMake(config_.tlsCert, config_.tlsKey, error);
+    if (!tls_) return false;
+  }
   if (mkdir(config_.dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
     *error = "server.data_dir: " + config_.dataDir + ": " + std::strerror(errno);
     return false;
@@ -89,6 +94,7 @@ bool LobbyServer::Start(std::string* error) {
   }
   port_ = acceptor_.local_endpoint(ec).port();
   ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
+  if (tls_) ServerLog("TLS with %s, %s", config_.tlsCert.c_str(), config_.tlsRequire ? "required" : "plain also taken");
   Accept();
   return true;
 }
