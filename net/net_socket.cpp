@@ -6,6 +6,7 @@
 #include "core/list.h"
 #include "core/memory.h"
 #include "net/error_text.h"
+#include "net/net_transport.h"
 #include "net/service.h"
 #include "platform/dialog.h"
 #include "shell/modal_pause.h"
@@ -27,6 +28,9 @@ NetSocket* g_pendingLookup = nullptr;
 uintptr_t g_lookupSerial = 0;        // tells a stale answer from the current one
 uint32_t g_lookupRetries = 0;        // never reset
 uint16_t g_eventsEnabled = 1;
+// The name the next connect goes to, which a TLS server's certificate must
+// carry: the name looked up, or the dotted address.
+std::string g_connectName;
 
 void Fatal(const std::string& text) {
   PlatformMessageBox(nullptr, "Orva", text.c_str());
@@ -60,12 +64,41 @@ void Drain(PlatformSocket socket) {
   }
 }
 
+std::string DottedAddress(uint32_t address) {
+  return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+         std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+}
+
+std::string IdentityText(const std::string& name) {
+  return "The Orva server at " + name +
+         " could not prove its identity. The connection was closed before anything was sent, your password "
+         "included. If this keeps happening, please write to " +
+         ServiceSupportEmail() + ".";
+}
+
+// The connect itself, TLS unless the transport says plain. 0 on failure,
+// with *unproven set when the server was reached but did not prove itself
+// (nothing queued has left then).
+PlatformSocket ConnectSocket(const NetSocket* s, std::string* unproven) {
+  if (!s->address) return 0;
+  const NetTransport transport = NetTransportGet();
+  if (!transport.tls) return PlatformSocketConnect(s->address, s->port);
+  const std::string name = g_connectName.empty() ? DottedAddress(s->address) : g_connectName;
+  const PlatformTlsCheck check{name.c_str(), transport.extraCaFile.empty() ? nullptr : transport.extraCaFile.c_str(),
+                               transport.pinned ? transport.pin : nullptr};
+  PlatformTlsFault fault = PlatformTlsFault::kNone;
+  const PlatformSocket socket = PlatformSocketConnectTls(s->address, s->port, check, &fault);
+  if (!socket && fault == PlatformTlsFault::kIdentity) *unproven = name;
+  return socket;
+}
+
 // Connects s to its address (already known). On failure the program ends;
 // false tells a caller that survived the end (tests) to stop.
 bool Connect(NetSocket* s) {
-  const PlatformSocket socket = s->address ? PlatformSocketConnect(s->address, s->port) : 0;
+  std::string unproven;
+  const PlatformSocket socket = ConnectSocket(s, &unproven);
   if (!socket) {
-    Fatal(std::string("Could not connect to ") + ServiceDomain() + ".");
+    Fatal(unproven.empty() ? std::string("Could not connect to ") + ServiceDomain() + "." : IdentityText(unproven));
     return false;
   }
   s->socket = socket;
@@ -98,6 +131,7 @@ void OnLookup(uint32_t address, uintptr_t serial) {
     return;
   }
   if (g_lookupRetries++ < kLookupRetries) {
+    g_connectName = ServiceDomain();
     if (StartLookup(ServiceDomain())) return;
     uint32_t found = 0;
     if (PlatformLookupNow(ServiceDomain(), &found)) {
@@ -187,6 +221,7 @@ NetSocket* NetOpen(const char* hostName, uint32_t address, uint16_t port, NetCal
     return nullptr;
   }
   *s = NetSocket{0, readCallback, closeCallback, userData, nullptr, 0, 0, port, hostName ? 0 : address};
+  g_connectName = hostName ? hostName : "";
   if (hostName) {
     if (!StartLookup(hostName)) {
       MemFree(s);

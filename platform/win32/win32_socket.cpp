@@ -229,3 +229,10 @@ void PlatformSocketClose(PlatformSocket socket) {
   WSAAsyncSelect(handle, Win32NetWindow(), 0, 0);
   closesocket(handle);
 }
+
+// This backend has no TLS yet: a TLS connection is refused as unproven
+// before anything is sent, never made in plain instead.
+PlatformSocket PlatformSocketConnectTls(uint32_t, uint16_t, const PlatformTlsCheck&, PlatformTlsFault* fault) {
+  *fault = PlatformTlsFault::kIdentity;
+  return 0;
+}
