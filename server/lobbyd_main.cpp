@@ -19,7 +19,7 @@ namespace {
 constexpr int kExitBadConfig = 2;
 
 int Usage() {
-  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
+  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT] [--tls CERT KEY]\n");
   return kExitBadConfig;
 }
 
@@ -46,17 +46,30 @@ bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
-  if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
+  if (argc < 3 || std::strcmp(argv[1], "--config") != 0) return Usage();
   ServerConfig config;
   std::string error;
   if (!ConfigLoad(argv[2], &config, &error)) {
     std::fprintf(stderr, "orva-lobbyd: %s: %s\n", argv[2], error.c_str());
     return kExitBadConfig;
   }
-  if (argc == 5 && !ConfigSetListen(argv[4], &config)) {
-    std::fprintf(stderr, "orva-lobbyd: --listen: must be ADDRESS:PORT with a numeric address\n");
-    return kExitBadConfig;
+  // The options after the configuration override it.
+  for (int i = 3; i < argc;) {
+    if (std::strcmp(argv[i], "--listen") == 0 && i + 1 < argc) {
+      if (!ConfigSetListen(argv[i + 1], &config)) {
+        std::fprintf(stderr, "orva-lobbyd: --listen: must be ADDRESS:PORT with a numeric address\n");
+        return kExitBadConfig;
+      }
+      i += 2;
+    } else if (std::strcmp(argv[i], "--tls") == 0 && i + 2 < argc) {
+      // The files are relative to the current directory, as paths given on
+      // a command line are.
+      config.tlsCert = argv[i + 1];
+      config.tlsKey = argv[i + 2];
+      i += 3;
+    } else {
+      return Usage();
+    }
   }
   if (!PasswordHashInit()) {
     std::fprintf(stderr, "orva-lobbyd: the password hash library cannot start\n");
