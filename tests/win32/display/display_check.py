@@ -8,7 +8,10 @@ access request (the user name typed) to a peer on 127.0.0.1. Then, against
 the real lobby server (the build machine's orva-lobbyd with the demo
 configuration), that the demo account reaches the lobby and every building
 stands in its own rectangle: outside them the window shows the map pixel for
-pixel, inside each something of the building. Every wait is bounded.
+pixel, inside each something of the building, over TLS with the demo
+server's own certificate; and that a client trusting another certificate
+refuses the server with the identity message before anything but the
+handshake is sent. Every wait is bounded.
 Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR [SCREENSHOT_DIR]
 with DISPLAY, WINEPREFIX and the wine64 program in WINE set.
 """
@@ -27,6 +30,8 @@ import time
 STAGE, INSPECT, SERVER = sys.argv[1], sys.argv[2], sys.argv[3]
 SHOTS = sys.argv[4] if len(sys.argv) > 4 else None
 WINE = os.environ.get("WINE", "wine64")
+# The login window's caption while the connection will be TLS.
+PROTECTED_LOGIN = "Login (protected connection)"
 # Generous: wine starts slowly on a loaded machine. Never unbounded.
 WAIT_SECONDS = float(os.environ.get("SALVIND_DISPLAY_WAIT", "120"))
 
@@ -64,7 +69,7 @@ def expected_picture(args, name):
 
 def window_geometry(title):
     """Position and size of the shown X window named exactly title, or None."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(title)],
                            capture_output=True, text=True, timeout=30).stdout.split()
     for window in found:
         # xwininfo gives the absolute position; a window manager's frame
@@ -134,10 +139,15 @@ def client_tree():
     return tree
 
 
-def start_client(tree, port):
-    # The Windows backend has no TLS yet: it would refuse every server.
-    env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all",
-               SALVIND_SERVER_TLS="off")
+def start_client(tree, port, trusted=None):
+    """The client on 127.0.0.1:port; over TLS trusting the certificate file
+    trusted, in plain without it (the scripted peer speaks plain)."""
+    env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
+    if trusted:
+        # Wine's drive Z: is the file system's root.
+        env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_CA="Z:" + trusted.replace("/", "\\"))
+    else:
+        env.update(SALVIND_SERVER_TLS="off")
     return subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -239,10 +249,13 @@ def start_server():
         text = f.read()
     with open(config, "w") as f:
         f.write(text.replace('hash = "interactive"', 'hash = "fast"'))
+    # The demo server's own certificate, as scripts/run.sh makes it.
+    run(os.path.join(server_dir, "make-demo-cert.sh"), os.path.join(server_dir, "state"))
     log_path = os.path.join(folder, "orva-lobbyd.log")
     with open(log_path, "w") as log:
         server = subprocess.Popen([os.path.join(server_dir, "orva-lobbyd"), "--config", config,
-                                   "--listen", "127.0.0.1:0"], cwd=server_dir, stdout=log, stderr=log)
+                                   "--listen", "127.0.0.1:0", "--tls", "state/demo-cert.pem", "state/demo-key.pem"],
+                                  cwd=server_dir, stdout=log, stderr=log)
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline and server.poll() is None:
         with open(log_path) as f:
@@ -307,8 +320,8 @@ def lobby_part(failures):
         if not port:
             failures.append("lobby: orva-lobbyd did not listen")
             return
-        client = start_client(client_tree(), port)
-        login = wait_for_window("Login")
+        client = start_client(client_tree(), port, os.path.join(folder, "server", "state", "demo-cert.pem"))
+        login = wait_for_window(PROTECTED_LOGIN)
         if not login:
             failures.append("lobby: the login window never showed")
             return
@@ -337,6 +350,57 @@ def lobby_part(failures):
             time.sleep(0.5)
         if problem:
             failures.append("lobby: " + problem)
+        if "admitted user demo over TLS" not in server_log(folder):
+            failures.append("lobby: the server did not log the admission over TLS")
+    finally:
+        stop(client)
+        stop(server)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def server_log(folder):
+    with open(os.path.join(folder, "orva-lobbyd.log")) as f:
+        return f.read()
+
+
+def identity_part(failures):
+    """A client that trusts another certificate refuses the real server: the
+    identity message, exit code 1, and the server never sees a request."""
+    server, port, folder = start_server()
+    client = None
+    try:
+        if not port:
+            failures.append("identity: orva-lobbyd did not listen")
+            return
+        impostor = os.path.join(folder, "impostor")
+        run(os.path.join(folder, "server", "make-demo-cert.sh"), impostor)
+        client = start_client(client_tree(), port, os.path.join(impostor, "demo-cert.pem"))
+        login = wait_for_window(PROTECTED_LOGIN)
+        if not login:
+            failures.append("identity: the login window never showed")
+            return
+        time.sleep(1.0)
+        log_in(login, "demo", "orva")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        box = wait_for_window("Orva")
+        if not box:
+            failures.append("identity: no refusal box")
+            return
+        time.sleep(1.0)
+        save_shot("Orva", "win32-identity-refused.png")
+        subprocess.run(["xdotool", "windowactivate", "--sync", box[0]], timeout=30)
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        try:
+            code = client.wait(timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            code = None
+        if code != 1:
+            failures.append("identity: the client ended with %r, not 1" % code)
+        log = server_log(folder)
+        if "TLS handshake failed" not in log and "closed by the client" not in log:
+            failures.append("identity: the server saw no broken handshake: " + log)
+        if "admitted user" in log or "refused user" in log:
+            failures.append("identity: a request reached the server: " + log)
     finally:
         stop(client)
         stop(server)
@@ -350,6 +414,7 @@ def main():
     try:
         peer_part(failures)
         lobby_part(failures)
+        identity_part(failures)
         return failures
     finally:
         shutil.rmtree(WORK, ignore_errors=True)
