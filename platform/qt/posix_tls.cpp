@@ -153,24 +153,27 @@ PosixTlsState PosixTlsPeek(SSL* tls) {
 
 bool PosixTlsPending(SSL* tls) { return SSL_pending(tls) > 0; }
 
-int32_t PosixTlsRead(SSL* tls, void* buffer, uint32_t count) {
-  if (count == 0) return 0;
-  const int n = SSL_read(tls, buffer, static_cast<int>(count > 0x40000000u ? 0x40000000u : count));
+namespace {
+
+// SSL_read's and SSL_write's result in the seam's terms: bytes moved, 0 for
+// "not now", -1 for the end or an error.
+int32_t SeamResult(SSL* tls, int n) {
   if (n > 0) return n;
   const int error = SSL_get_error(tls, n);
   ERR_clear_error();
-  if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) return 0;
-  return -1;
+  return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? 0 : -1;
+}
+
+int Clamp(uint32_t count) { return static_cast<int>(count > 0x40000000u ? 0x40000000u : count); }
+
+}  // namespace
+
+int32_t PosixTlsRead(SSL* tls, void* buffer, uint32_t count) {
+  return count == 0 ? 0 : SeamResult(tls, SSL_read(tls, buffer, Clamp(count)));
 }
 
 int32_t PosixTlsWrite(SSL* tls, const void* bytes, uint32_t count) {
-  if (count == 0) return 0;
-  const int n = SSL_write(tls, bytes, static_cast<int>(count > 0x40000000u ? 0x40000000u : count));
-  if (n > 0) return n;
-  const int error = SSL_get_error(tls, n);
-  ERR_clear_error();
-  if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) return 0;
-  return -1;
+  return count == 0 ? 0 : SeamResult(tls, SSL_write(tls, bytes, Clamp(count)));
 }
 
 void PosixTlsFree(SSL* tls) {
