@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 source scripts/lib/packages.sh
-ensure_packages xvfb openbox libx11-dev libxtst-dev || exit 1
+ensure_packages xvfb openbox libx11-dev libxtst-dev openssl || exit 1
 
 scripts/setup.sh ci
 # The scenarios start their own X servers; nothing of the caller's display
