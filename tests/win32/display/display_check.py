@@ -139,11 +139,14 @@ def client_tree():
     return tree
 
 
-def start_client(tree, port, trusted=None):
+def start_client(tree, port, trusted=None, pin=None):
     """The client on 127.0.0.1:port; over TLS trusting the certificate file
-    trusted, in plain without it (the scripted peer speaks plain)."""
+    trusted or the pinned key, in plain without either (the scripted peer
+    speaks plain)."""
     env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
-    if trusted:
+    if pin:
+        env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_PIN=pin)
+    elif trusted:
         # Wine's drive Z: is the file system's root.
         env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_CA="Z:" + trusted.replace("/", "\\"))
     else:
@@ -401,6 +404,43 @@ def expired(folder):
     return leaf, leaf_key
 
 
+def pin_of(key):
+    """The SHA-256 of the key's public half (DER), hex."""
+    der = run("openssl", "pkey", "-in", key, "-pubout", "-outform", "DER")
+    out = subprocess.run(["openssl", "dgst", "-sha256", "-r"], input=der, check=True, capture_output=True,
+                         timeout=60).stdout
+    return out.split()[0].decode()
+
+
+def pin_part(failures):
+    """The demo server's pinned key alone, no trusted certificate, lets the
+    client in."""
+    server, port, folder = start_server()
+    client = None
+    try:
+        if not port:
+            failures.append("pin: orva-lobbyd did not listen")
+            return
+        pin = pin_of(os.path.join(folder, "server", "state", "demo-key.pem"))
+        client = start_client(client_tree(), port, pin=pin)
+        login = wait_for_window(PROTECTED_LOGIN)
+        if not login:
+            failures.append("pin: the login window never showed")
+            return
+        time.sleep(1.0)
+        log_in(login, "demo", "orva")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        deadline = time.monotonic() + WAIT_SECONDS
+        while time.monotonic() < deadline and "admitted user demo over TLS" not in server_log(folder):
+            time.sleep(0.3)
+        if "admitted user demo over TLS" not in server_log(folder):
+            failures.append("pin: the pinned server did not admit demo over TLS")
+    finally:
+        stop(client)
+        stop(server)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def identity_part(failures):
     """Servers that cannot prove themselves: the identity message, exit code
     1, and the server never sees a request."""
@@ -411,9 +451,16 @@ def identity_part(failures):
         ("a certificate for another name", lambda folder: self_signed(folder, "elsewhere", "DNS:elsewhere.example"),
          lambda folder: os.path.join(folder, "elsewhere.pem")),
         ("a server without TLS", None, lambda folder: os.path.join(folder, "server", "state", "demo-cert.pem")),
+        # The pin of another key: the server's own certificate is not enough.
+        ("the pin of another key", "demo", lambda folder: "pin:" + other_pin(folder)),
     ]
     for n, (what, tls, trusted) in enumerate(cases):
         refused(failures, what, tls, trusted, shot=(n == 0))
+
+
+def other_pin(folder):
+    run_make(folder, "other")
+    return pin_of(os.path.join(folder, "other", "demo-key.pem"))
 
 
 def run_make(folder, name):
@@ -428,7 +475,11 @@ def refused(failures, what, tls, trusted, shot):
         if not port:
             failures.append("identity, %s: orva-lobbyd did not listen" % what)
             return
-        client = start_client(client_tree(), port, trusted(folder))
+        trust = trusted(folder)
+        if trust.startswith("pin:"):
+            client = start_client(client_tree(), port, pin=trust[4:])
+        else:
+            client = start_client(client_tree(), port, trust)
         login = wait_for_window(PROTECTED_LOGIN)
         if not login:
             failures.append("identity, %s: the login window never showed" % what)
@@ -467,6 +518,7 @@ def main():
     try:
         peer_part(failures)
         lobby_part(failures)
+        pin_part(failures)
         identity_part(failures)
         return failures
     finally:
