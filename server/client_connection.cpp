@@ -80,19 +80,19 @@ void ClientConnection::ReadBody(uint32_t type, uint32_t padded, uint32_t length)
   auto self = shared_from_this();
   stream_.Read(asio::buffer(body_.data(), padded),
                [this, self, type, length](const asio::error_code& error, size_t) {
-                     if (state_ == State::kClosing || state_ == State::kClosed) return;
-                     if (error) {
-                       CloseOnReadError(error);
-                       return;
-                     }
-                     body_[length] = 0;
-                     if (type == kMessageEcho) {
-                       OnEcho();
-                     } else {
-                       server_.OnMessage(self, type, body_.data(), length);
-                     }
-                     if (state_ != State::kClosing && state_ != State::kClosed) ReadHeader();
-                   });
+                 if (state_ == State::kClosing || state_ == State::kClosed) return;
+                 if (error) {
+                   CloseOnReadError(error);
+                   return;
+                 }
+                 body_[length] = 0;
+                 if (type == kMessageEcho) {
+                   OnEcho();
+                 } else {
+                   server_.OnMessage(self, type, body_.data(), length);
+                 }
+                 if (state_ != State::kClosing && state_ != State::kClosed) ReadHeader();
+               });
 }
 
 void ClientConnection::OnEcho() {

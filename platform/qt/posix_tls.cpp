@@ -4,9 +4,10 @@
 #include <openssl/sha.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-#include <poll.h>
 #include <arpa/inet.h>
+#include <poll.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
