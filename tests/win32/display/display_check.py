@@ -16,6 +16,7 @@ Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR [SCREENSHOT_DIR]
 with DISPLAY, WINEPREFIX and the wine64 program in WINE set.
 """
 
+import contextlib
 import json
 import os
 import re
@@ -322,20 +323,10 @@ def lobby_part(failures):
     # welcome text has arrived.
     rects = building_rects() + [(580 - icon_w, 360 - icon_h, 580, 360)]
 
-    server, port, folder = start_server()
-    client = None
-    try:
-        if not port:
-            failures.append("lobby: orva-lobbyd did not listen")
+    with demo_log_in(failures, "lobby") as attempt:
+        if not attempt:
             return
-        client = start_client(client_tree(), port, os.path.join(folder, "server", "state", "demo-cert.pem"))
-        login = wait_for_window(PROTECTED_LOGIN)
-        if not login:
-            failures.append("lobby: the login window never showed")
-            return
-        time.sleep(1.0)
-        log_in(login, "demo", "orva")
-        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        _, folder = attempt
         lobby = wait_for_window("Salvind", (map_picture[0], map_picture[1]))
         if not lobby:
             failures.append("lobby: no lobby window")
@@ -360,6 +351,36 @@ def lobby_part(failures):
             failures.append("lobby: " + problem)
         if "admitted user demo over TLS" not in server_log(folder):
             failures.append("lobby: the server did not log the admission over TLS")
+
+
+@contextlib.contextmanager
+def demo_log_in(failures, label, tls="demo", trusted=None):
+    """orva-lobbyd (tls as start_server takes it) and the client over TLS,
+    trusting trusted(folder): a certificate file, or "pin:HEX" for a pinned
+    key (by default the demo certificate); demo/orva typed into the login
+    window and "Connect" pressed. Yields (client, scratch folder), or None
+    after noting why it got no further; stops both afterwards."""
+    server, port, folder = start_server(tls)
+    client = None
+    try:
+        if not port:
+            failures.append("%s: orva-lobbyd did not listen" % label)
+            yield None
+            return
+        trust = trusted(folder) if trusted else os.path.join(folder, "server", "state", "demo-cert.pem")
+        if trust.startswith("pin:"):
+            client = start_client(client_tree(), port, pin=trust[4:])
+        else:
+            client = start_client(client_tree(), port, trust)
+        login = wait_for_window(PROTECTED_LOGIN)
+        if not login:
+            failures.append("%s: the login window never showed" % label)
+            yield None
+            return
+        time.sleep(1.0)
+        log_in(login, "demo", "orva")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        yield client, folder
     finally:
         stop(client)
         stop(server)
@@ -415,30 +436,16 @@ def pin_of(key):
 def pin_part(failures):
     """The demo server's pinned key alone, no trusted certificate, lets the
     client in."""
-    server, port, folder = start_server()
-    client = None
-    try:
-        if not port:
-            failures.append("pin: orva-lobbyd did not listen")
+    pinned = lambda folder: "pin:" + pin_of(os.path.join(folder, "server", "state", "demo-key.pem"))
+    with demo_log_in(failures, "pin", trusted=pinned) as attempt:
+        if not attempt:
             return
-        pin = pin_of(os.path.join(folder, "server", "state", "demo-key.pem"))
-        client = start_client(client_tree(), port, pin=pin)
-        login = wait_for_window(PROTECTED_LOGIN)
-        if not login:
-            failures.append("pin: the login window never showed")
-            return
-        time.sleep(1.0)
-        log_in(login, "demo", "orva")
-        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        _, folder = attempt
         deadline = time.monotonic() + WAIT_SECONDS
         while time.monotonic() < deadline and "admitted user demo over TLS" not in server_log(folder):
             time.sleep(0.3)
         if "admitted user demo over TLS" not in server_log(folder):
             failures.append("pin: the pinned server did not admit demo over TLS")
-    finally:
-        stop(client)
-        stop(server)
-        shutil.rmtree(folder, ignore_errors=True)
 
 
 def identity_part(failures):
@@ -469,27 +476,14 @@ def run_make(folder, name):
 
 
 def refused(failures, what, tls, trusted, shot):
-    server, port, folder = start_server(tls)
-    client = None
-    try:
-        if not port:
-            failures.append("identity, %s: orva-lobbyd did not listen" % what)
+    label = "identity, " + what
+    with demo_log_in(failures, label, tls, trusted) as attempt:
+        if not attempt:
             return
-        trust = trusted(folder)
-        if trust.startswith("pin:"):
-            client = start_client(client_tree(), port, pin=trust[4:])
-        else:
-            client = start_client(client_tree(), port, trust)
-        login = wait_for_window(PROTECTED_LOGIN)
-        if not login:
-            failures.append("identity, %s: the login window never showed" % what)
-            return
-        time.sleep(1.0)
-        log_in(login, "demo", "orva")
-        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        client, folder = attempt
         box = wait_for_window("Orva")
         if not box:
-            failures.append("identity, %s: no refusal box" % what)
+            failures.append("%s: no refusal box" % label)
             return
         time.sleep(1.0)
         if shot:
@@ -501,14 +495,10 @@ def refused(failures, what, tls, trusted, shot):
         except subprocess.TimeoutExpired:
             code = None
         if code != 1:
-            failures.append("identity, %s: the client ended with %r, not 1" % (what, code))
+            failures.append("%s: the client ended with %r, not 1" % (label, code))
         log = server_log(folder)
         if "admitted user" in log or "refused user" in log:
-            failures.append("identity, %s: a request reached the server: %s" % (what, log))
-    finally:
-        stop(client)
-        stop(server)
-        shutil.rmtree(folder, ignore_errors=True)
+            failures.append("%s: a request reached the server: %s" % (label, log))
 
 
 def main():
