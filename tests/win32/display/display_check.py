@@ -445,7 +445,7 @@ def pin_part(failures):
         while time.monotonic() < deadline and "admitted user demo over TLS" not in server_log(folder):
             time.sleep(0.3)
         if "admitted user demo over TLS" not in server_log(folder):
-            failures.append("pin: the pinned server did not admit demo over TLS")
+            failures.append("pin: the pinned server did not admit demo over TLS: " + server_log(folder))
 
 
 def identity_part(failures):
