@@ -5,7 +5,9 @@
 // memory per connection, and the echo round trip while the interactive
 // hashes run (the event loop must not stall on them). A second benchmark
 // floods the server with registrations that hang up at once (below). Every
-// phase is bounded in time.
+// phase is bounded in time. The load runs twice side by side: clients in
+// plain (tls:0) and over TLS (tls:1), with a self-signed certificate the
+// openssl command makes.
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <asio.hpp>
+#include <asio/ssl.hpp>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -49,8 +52,11 @@ constexpr int kInteractive = 8;
 constexpr int kLoginWindow = 200;  // log-ins in flight at once
 
 struct Client {
-  explicit Client(asio::io_context& io) : socket(io) {}
-  asio::ip::tcp::socket socket;
+  Client(asio::io_context& io, asio::ssl::context& tlsContext, bool useTls)
+      : stream(io, tlsContext), tls(useTls), socket(stream.next_layer()) {}
+  asio::ssl::stream<asio::ip::tcp::socket> stream;
+  bool tls;
+  asio::ip::tcp::socket& socket;
   uint8_t header[12] = {};
   std::vector<uint8_t> body;
   std::vector<uint8_t> out;
@@ -58,6 +64,7 @@ struct Client {
   bool granted = false;
   Clock::time_point echoSent{};
   bool echoPending = false;
+  bool writing = false;
 };
 
 class Load {
@@ -72,12 +79,17 @@ class Load {
       }
       asio::error_code ignored;
       c.socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-      AccessRequestDetails d = {name.c_str(), "password", 2, 0, nullptr, nullptr, nullptr};
-      uint32_t length = 0;
-      uint8_t* body = AccessRequestBuild(&d, &length);
-      Send(c, kMessageAccessRequest, std::vector<uint8_t>(body, body + length));
-      MemFree(body);
-      Read(c, granted);
+      if (!c.tls) {
+        Request(c, name, granted);
+        return;
+      }
+      c.stream.async_handshake(asio::ssl::stream_base::client, [this, &c, name, granted](const asio::error_code& h) {
+        if (h) {
+          ++failures;
+          return;
+        }
+        Request(c, name, granted);
+      });
     });
   }
 
@@ -91,19 +103,54 @@ class Load {
   std::vector<double>* samples = nullptr;  // echo round trips in microseconds
 
  private:
+  void Request(Client& c, const std::string& name, std::function<void()> granted) {
+    AccessRequestDetails d = {name.c_str(), "password", 2, 0, nullptr, nullptr, nullptr};
+    uint32_t length = 0;
+    uint8_t* body = AccessRequestBuild(&d, &length);
+    Send(c, kMessageAccessRequest, std::vector<uint8_t>(body, body + length));
+    MemFree(body);
+    Read(c, granted);
+  }
+
+  // TLS allows one write at a time on a stream: frames wait in the client's
+  // queue while one is out.
   void Send(Client& c, uint32_t type, const std::vector<uint8_t>& body) {
+    FrameAppend(&c.out, type, body);
+    Flush(c);
+  }
+
+  void Flush(Client& c) {
+    if (c.writing || c.out.empty()) return;
     auto frame = std::make_shared<std::vector<uint8_t>>();
-    FrameAppend(frame.get(), type, body);
-    asio::async_write(c.socket, asio::buffer(*frame), [frame](const asio::error_code&, size_t) {});
+    frame->swap(c.out);
+    c.writing = true;
+    auto done = [this, &c, frame](const asio::error_code& e, size_t) {
+      c.writing = false;
+      if (!e) Flush(c);
+    };
+    if (c.tls) {
+      asio::async_write(c.stream, asio::buffer(*frame), done);
+    } else {
+      asio::async_write(c.socket, asio::buffer(*frame), done);
+    }
+  }
+
+  template <typename Handler>
+  void ReadExactly(Client& c, asio::mutable_buffer buffer, Handler handler) {
+    if (c.tls) {
+      asio::async_read(c.stream, buffer, handler);
+    } else {
+      asio::async_read(c.socket, buffer, handler);
+    }
   }
 
   void Read(Client& c, std::function<void()> granted) {
-    asio::async_read(c.socket, asio::buffer(c.header), [this, &c, granted](const asio::error_code& e, size_t) {
+    ReadExactly(c, asio::buffer(c.header), [this, &c, granted](const asio::error_code& e, size_t) {
       if (e) return;
       const uint32_t padded = LoadBe32(c.header + 4);
       if (FrameCheck(padded, LoadBe32(c.header + 8)) != kFrameOk) return;
       c.body.resize(padded);
-      asio::async_read(c.socket, asio::buffer(c.body), [this, &c, granted](const asio::error_code& e2, size_t) {
+      ReadExactly(c, asio::buffer(c.body), [this, &c, granted](const asio::error_code& e2, size_t) {
         if (e2) return;
         const uint32_t type = LoadBe32(c.header);
         if (type == kMessageAccessGranted) c.granted = true;
@@ -170,6 +217,21 @@ void SampleEchoes(asio::io_context& io, Load& load, std::vector<std::unique_ptr<
   io.run_for(std::chrono::milliseconds(100));
 }
 
+// The openssl command, its output thrown away; true when it exits with 0.
+bool RunOpenssl(const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>("openssl")};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const bool spawned = posix_spawnp(&pid, "openssl", &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return spawned && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // orva-lobbyd in a temporary directory with one room, its log in a file,
 // and the accounts made beforehand straight in its database.
 class ServerProcess {
@@ -179,7 +241,8 @@ class ServerProcess {
     int count;
     HashStrength hash;
   };
-  ServerProcess(const std::string& serverKeys, const char* hash, const std::vector<Seed>& seeds) {
+  ServerProcess(const std::string& serverKeys, const char* hash, const std::vector<Seed>& seeds,
+                bool tls = false) {
     PasswordHashInit();
     char pattern[] = "/tmp/orva-lobby-bench-XXXXXX";
     dir_ = mkdtemp(pattern);
@@ -191,7 +254,13 @@ class ServerProcess {
         << "[server]\nlisten = \"127.0.0.1:0\"\ndata_dir = \"state\"\n" << serverKeys << "[accounts]\nhash = \""
         << hash << "\"\n[welcome]\nfile = \"welcome.txt\"\n"
         << "[[room]]\nid = 1\nname = \"chess\"\naddress = \"127.0.0.1\"\nport = 2101\n"
-           "image_file = \"chess.ogi\"\nimage_set = \"room.set\"\n";
+           "image_file = \"chess.ogi\"\nimage_set = \"room.set\"\n"
+        << (tls ? "[tls]\ncert = \"cert.pem\"\nkey = \"key.pem\"\n" : "");
+    if (tls && !RunOpenssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                            "-keyout", dir_ + "/key.pem", "-out", dir_ + "/cert.pem", "-days", "2", "-subj",
+                            "/CN=bench", "-addext", "subjectAltName=IP:127.0.0.1"})) {
+      return;
+    }
     {
       std::string error;
       auto store = SqliteAccountStoreOpen(dir_ + "/state/accounts.db", &error);
@@ -228,6 +297,7 @@ class ServerProcess {
     std::filesystem::remove_all(dir_, ignored);
   }
   uint16_t Port() const { return port_; }
+  std::string Dir() const { return dir_; }
   pid_t Pid() const { return pid_; }
   // SIGTERM, then the seconds until the process ended (killed after 10).
   double Stop() {
@@ -260,11 +330,12 @@ bool RaiseDescriptorLimit(benchmark::State& state, rlim_t needed) {
 }
 
 void BM_LobbyLoad(benchmark::State& state) {
+  const bool tls = state.range(0) != 0;
   if (!RaiseDescriptorLimit(state, 2 * kClients + 200)) return;
   ServerProcess server(
       "max_players = 5000\nmax_connections = 5000\nmax_connections_per_address = 5000\necho_interval_s = 3600\n"
       "echo_timeout_s = 3600\nmax_pending_hashes = 5000\nmax_pending_hashes_per_address = 5000\n",
-      "fast", {{"user", kClients, HashStrength::kFast}, {"slow", kInteractive, HashStrength::kInteractive}});
+      "fast", {{"user", kClients, HashStrength::kFast}, {"slow", kInteractive, HashStrength::kInteractive}}, tls);
   const uint16_t port = server.Port();
   const pid_t pid = server.Pid();
   for (auto _ : state) {
@@ -275,8 +346,14 @@ void BM_LobbyLoad(benchmark::State& state) {
     asio::io_context io(1);
     Load load(io, port);
     const long rssBefore = RssKiB(pid);
+    // The clients check the certificate as the real client does.
+    asio::ssl::context tlsContext(asio::ssl::context::tls_client);
+    if (tls) {
+      tlsContext.load_verify_file(server.Dir() + "/cert.pem");
+      tlsContext.set_verify_mode(asio::ssl::verify_peer);
+    }
     std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < kClients; ++i) clients.push_back(std::make_unique<Client>(io));
+    for (int i = 0; i < kClients; ++i) clients.push_back(std::make_unique<Client>(io, tlsContext, tls));
 
     int admitted = 0, started = 0;
     const auto loginStart = Clock::now();
@@ -311,7 +388,7 @@ void BM_LobbyLoad(benchmark::State& state) {
     int slowIn = 0;
     const auto slowStart = Clock::now();
     for (int i = 0; i < kInteractive; ++i) {
-      slow.push_back(std::make_unique<Client>(io));
+      slow.push_back(std::make_unique<Client>(io, tlsContext, tls));
       load.LogIn(*slow.back(), "slow" + std::to_string(i), [&] { ++slowIn; });
     }
     SampleEchoes(io, load, clients, [&] { return slowIn == kInteractive; }, std::chrono::milliseconds(20000));
@@ -336,7 +413,7 @@ void BM_LobbyLoad(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_LobbyLoad)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LobbyLoad)->ArgName("tls")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 // Registrations that hang up at once, from several addresses, queue
@@ -387,10 +464,11 @@ void BM_LobbyRegistrationFlood(benchmark::State& state) {
     }
     asio::io_context io(1);
     Load load(io, server.Port());
+    asio::ssl::context plain(asio::ssl::context::tls_client);
     std::vector<std::unique_ptr<Client>> idle;
     int admitted = 0;
     for (int i = 0; i < kFloodIdle; ++i) {
-      idle.push_back(std::make_unique<Client>(io));
+      idle.push_back(std::make_unique<Client>(io, plain, false));
       load.LogIn(*idle.back(), "idle" + std::to_string(i), [&] { ++admitted; });
     }
     if (!RunUntil(io, [&] { return admitted == kFloodIdle; }, std::chrono::seconds(30))) {

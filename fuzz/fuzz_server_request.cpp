@@ -5,7 +5,9 @@
 // made once per process, with an account store in memory, the fast hash
 // strength, and its demo texts and one building set in a scratch folder.
 // The seeds log in as "player" with "secret", so what follows them runs
-// after admission.
+// after admission. The server offers TLS beside plain, so the first byte
+// decides: 0x00 is the protocol, 0x16 a TLS handshake (the library's own
+// handshake parser behind it), anything else is closed.
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,6 +26,7 @@
 #include "core/byte_reader.h"
 #include "fuzz/support/fuzz_check.h"
 #include "fuzz/support/scratch_file.h"
+#include "fuzz/support/tls_identity.h"
 #include "server/account_store.h"
 #include "server/client_connection.h"
 #include "server/config.h"
@@ -143,6 +146,9 @@ Server* Make() {
   room.imageVersion = 1;
   room.imageSet = folder + "/chess.set";
   config.rooms.push_back(room);
+  config.tlsCert = folder + "/cert.pem";
+  config.tlsKey = folder + "/key.pem";
+  FUZZ_CHECK(TlsIdentityWrite(config.tlsCert, config.tlsKey));
 
   auto* s = new Server;
   s->player.name = "player";

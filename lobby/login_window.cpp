@@ -12,6 +12,7 @@
 #include "media/image.h"
 #include "media/image_draw.h"
 #include "media/resource_file.h"
+#include "net/net_transport.h"
 #include "net/session.h"
 #include "shell/data_path.h"
 #include "shell/os_services.h"
@@ -129,8 +130,11 @@ ErrorCode OpenLoginWindow() {
     Alert("Failed to create the login window. Out of memory.", nullptr);
     return kErrorOutOfMemory;
   }
+  // The caption tells the player that what they type here travels protected:
+  // a connection over TLS is never made in plain instead.
+  const char* title = NetTransportGet().tls ? kLoginTitleProtected : "Login";
   ErrorCode result = WindowInit(g_login.window, &g_login.layout[kLoginRectWindow], kWindowKindDialog,
-                                g_gate.window, "Login", 1, 1, &LoginEventProc, 0);
+                                g_gate.window, title, 1, 1, &LoginEventProc, 0);
   if (result != 0) return result;
   result = MakeControls();
   if (result != 0) return result;

@@ -21,6 +21,9 @@ inline constexpr uint32_t kLoginLayoutItem = 2;
 inline constexpr uint32_t kNewUserLayoutItem = 3;
 inline constexpr int kLoginLayoutCount = 6;
 inline constexpr int kNewUserLayoutCount = 21;
+// The login window's caption when the connection will be made over TLS;
+// "Login" when it will be plain.
+inline constexpr char kLoginTitleProtected[] = "Login (protected connection)";
 
 // The corner square: the top-left 8 x 8 pixels of the login and new-user
 // windows. The login picture keeps its plain frame there, so nothing on it

@@ -7,6 +7,7 @@
 #include "core/list.h"
 #include "core/memory.h"
 #include "net/error_text.h"
+#include "net/net_transport.h"
 #include "net/service.h"
 #include "platform/dialog.h"
 #include "shell/modal_pause.h"
@@ -65,21 +66,51 @@ void SetHost(NetSocket* s, const char* name) {
   std::snprintf(s->host, sizeof s->host, "%s", name ? name : "");
 }
 
-// The host the connect was tried with, as the player knows it: the name
-// looked up, or the address given.
-std::string ConnectFailure(const NetSocket* s) {
+// The host the connect goes to, as the player knows it and as a TLS
+// server's certificate must carry it: the name looked up, or the address
+// given.
+std::string HostName(const NetSocket* s) {
+  if (s->host[0]) return s->host;
   char address[16];
   std::snprintf(address, sizeof address, "%u.%u.%u.%u", s->address >> 24, (s->address >> 16) & 0xFF,
                 (s->address >> 8) & 0xFF, s->address & 0xFF);
-  return std::string("Could not connect to ") + (s->host[0] ? s->host : address) + ".";
+  return address;
+}
+
+std::string ConnectFailure(const NetSocket* s) {
+  return "Could not connect to " + HostName(s) + ".";
+}
+
+std::string IdentityText(const std::string& name) {
+  return "The Orva server at " + name +
+         " could not prove its identity. The connection was closed before anything was sent, your password "
+         "included. If this keeps happening, please write to " +
+         ServiceSupportEmail() + ".";
+}
+
+// The connect itself, TLS unless the transport says plain. 0 on failure,
+// with *unproven set when the server was reached but did not prove itself
+// (nothing queued has left then).
+PlatformSocket ConnectSocket(const NetSocket* s, std::string* unproven) {
+  if (!s->address) return 0;
+  const NetTransport transport = NetTransportGet();
+  if (!transport.tls) return PlatformSocketConnect(s->address, s->port);
+  const std::string name = HostName(s);
+  const PlatformTlsCheck check{name.c_str(), transport.extraCaFile.empty() ? nullptr : transport.extraCaFile.c_str(),
+                               transport.pinned ? transport.pin : nullptr};
+  PlatformTlsFault fault = PlatformTlsFault::kNone;
+  const PlatformSocket socket = PlatformSocketConnectTls(s->address, s->port, check, &fault);
+  if (!socket && fault == PlatformTlsFault::kIdentity) *unproven = name;
+  return socket;
 }
 
 // Connects s to its address (already known). On failure the program ends;
 // false tells a caller that survived the end (tests) to stop.
 bool Connect(NetSocket* s) {
-  const PlatformSocket socket = s->address ? PlatformSocketConnect(s->address, s->port) : 0;
+  std::string unproven;
+  const PlatformSocket socket = ConnectSocket(s, &unproven);
   if (!socket) {
-    Fatal(ConnectFailure(s));
+    Fatal(unproven.empty() ? ConnectFailure(s) : IdentityText(unproven));
     return false;
   }
   s->socket = socket;

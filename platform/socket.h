@@ -25,6 +25,34 @@ void PlatformSetSocketHandler(PlatformSocketHandler handler);
 // requested (see PlatformSocketRequest), or 0 on failure.
 PlatformSocket PlatformSocketConnect(uint32_t address, uint16_t port);
 
+// What a protected connection checks of the server's certificate.
+struct PlatformTlsCheck {
+  // The name the certificate must carry: the host name connected to, or the
+  // dotted address when there was none.
+  const char* hostName;
+  // nullptr, or one more PEM certificate trusted beside the system's own.
+  const char* extraCaFile;
+  // nullptr, or 32 bytes: the SHA-256 of the server's public key (DER). It
+  // then stands in for the chain of trust; the name is still checked.
+  const uint8_t* pin;
+};
+
+enum class PlatformTlsFault : uint32_t {
+  kNone,
+  kConnect,   // no TCP connection: as PlatformSocketConnect's failure
+  kIdentity,  // connected, but no TLS handshake with a server that proves
+              // itself: its certificate, its name, or a server without TLS
+};
+
+// As PlatformSocketConnect, then a TLS 1.2 or 1.3 handshake, also blocking
+// (bounded in time), checked as check says. Nothing but the handshake has
+// been sent when it fails. The socket then keeps the plain socket's
+// contract: reads and writes carry the protected stream's bytes, and
+// readiness is reported for them (also for bytes already decrypted).
+// 0 on failure, with *fault set.
+PlatformSocket PlatformSocketConnectTls(uint32_t address, uint16_t port, const PlatformTlsCheck& check,
+                                        PlatformTlsFault* fault);
+
 // Chooses what the socket reports, a mask of kPlatformSocketRead (which also
 // brings kPlatformSocketClose) and kPlatformSocketWrite; 0 holds everything
 // back. Reports are level-triggered: a condition that still holds is reported

@@ -3,7 +3,9 @@
 # salvind_run; the tests are scripts/test.sh's), starts the demo lobby server
 # on 127.0.0.1 (port 2000, or any free port when 2000 is taken), then the
 # client pointed at it, and stops the server when the client ends, whichever
-# way it ends. Accounts stay in build/default/stage/server/state/.
+# way it ends. Accounts stay in build/default/stage/server/state/, beside the
+# demo server's own certificate (made at the first run), the one certificate
+# the client is told to trust besides the system's.
 # Arguments go to the client.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,7 +33,8 @@ trap 'exit 143' TERM HUP
 start_server() {
   port=""
   : >"$log"
-  (cd "$server_dir" && exec ./orva-lobbyd --config lobby.toml --listen "$1") 2>>"$log" &
+  (cd "$server_dir" && exec ./orva-lobbyd --config lobby.toml --listen "$1" \
+    --tls state/demo-cert.pem state/demo-key.pem) 2>>"$log" &
   server_pid=$!
   for _ in $(seq 1 300); do
     port=$(sed -n 's/.*listening on [0-9.]*:\([0-9]*\) .*/\1/p' "$log" | head -n 1)
@@ -42,6 +45,7 @@ start_server() {
   stop_server
 }
 
+"$server_dir/make-demo-cert.sh" "$server_dir/state"
 start_server 127.0.0.1:2000
 if [ -z "$port" ]; then
   echo "run.sh: port 2000 is taken; the demo server takes a free port instead" >&2
@@ -52,10 +56,11 @@ if [ -z "$port" ]; then
   cat "$log" >&2
   exit 1
 fi
-echo "run.sh: the demo lobby server listens on 127.0.0.1:$port (log: $log)"
+echo "run.sh: the demo lobby server listens on 127.0.0.1:$port over TLS (log: $log)"
 echo "run.sh: log in as demo, password orva, or register a new user"
 
 cd "$stage"
 status=0
-SALVIND_SERVER_HOST=127.0.0.1 SALVIND_SERVER_PORT="$port" ./salvind "$@" || status=$?
+SALVIND_SERVER_HOST=127.0.0.1 SALVIND_SERVER_PORT="$port" SALVIND_SERVER_CA="$server_dir/state/demo-cert.pem" \
+  ./salvind "$@" || status=$?
 exit "$status"

@@ -275,8 +275,8 @@ void LobbyServer::Admit(const std::shared_ptr<ClientConnection>& connection, con
   }
   online_[key] = connection;
   connection->SetAdmitted(name);
-  ServerLog("#%llu %s admitted user %s", static_cast<unsigned long long>(connection->Id()),
-            connection->Peer().c_str(), name.c_str());
+  ServerLog("#%llu %s admitted user %s %s", static_cast<unsigned long long>(connection->Id()),
+            connection->Peer().c_str(), name.c_str(), connection->Tls() ? "over TLS" : "in plain");
 
   uint8_t granted[kAccessGrantedLength];
   AccessGrantedBuild(config_.newestClientVersion, config_.disclaimerVersion, granted);

@@ -17,25 +17,46 @@ std::chrono::steady_clock::duration Seconds(double s) {
 ClientConnection::ClientConnection(LobbyServer& server, asio::ip::tcp::socket socket, uint64_t id,
                                    std::string address, std::string peer)
     : server_(server),
-      socket_(std::move(socket)),
-      timer_(socket_.get_executor()),
+      stream_(std::move(socket)),
+      timer_(stream_.Socket().get_executor()),
       id_(id),
       address_(std::move(address)),
       peer_(std::move(peer)) {}
 
 void ClientConnection::Start() {
   asio::error_code ignored;
-  socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+  stream_.Socket().set_option(asio::ip::tcp::no_delay(true), ignored);
   ScheduleTimer();
-  ReadHeader();
+  auto self = shared_from_this();
+  stream_.Open(server_.Tls(), server_.Config().tlsRequire,
+               [this, self](const asio::error_code& error, const std::string& refusal) { OnOpened(error, refusal); });
+}
+
+void ClientConnection::OnOpened(const asio::error_code& error, const std::string& refusal) {
+  if (state_ == State::kClosing || state_ == State::kClosed) return;
+  if (error == asio::error::eof) {
+    Close("closed by the client");
+  } else if (error) {
+    Close("TLS handshake failed: " + error.message());
+  } else if (!refusal.empty()) {
+    Close(refusal);
+  } else {
+    ReadHeader();
+  }
+}
+
+void ClientConnection::CloseOnReadError(const asio::error_code& error) {
+  // A TLS client that leaves without its closing alert has left all the same.
+  const bool left = error == asio::error::eof || error == asio::ssl::error::stream_truncated;
+  Close(left ? "closed by the client" : "read error: " + error.message());
 }
 
 void ClientConnection::ReadHeader() {
   auto self = shared_from_this();
-  asio::async_read(socket_, asio::buffer(header_), [this, self](const asio::error_code& error, size_t) {
+  stream_.Read(asio::buffer(header_), [this, self](const asio::error_code& error, size_t) {
     if (state_ == State::kClosing || state_ == State::kClosed) return;
     if (error) {
-      Close(error == asio::error::eof ? "closed by the client" : "read error: " + error.message());
+      CloseOnReadError(error);
       return;
     }
     const uint32_t type = LoadBe32(header_);
@@ -57,21 +78,21 @@ void ClientConnection::ReadBody(uint32_t type, uint32_t padded, uint32_t length)
   // One byte more, always 0, so a text at the end of the body still ends.
   body_.assign(padded + 1, 0);
   auto self = shared_from_this();
-  asio::async_read(socket_, asio::buffer(body_.data(), padded),
-                   [this, self, type, length](const asio::error_code& error, size_t) {
-                     if (state_ == State::kClosing || state_ == State::kClosed) return;
-                     if (error) {
-                       Close(error == asio::error::eof ? "closed by the client" : "read error: " + error.message());
-                       return;
-                     }
-                     body_[length] = 0;
-                     if (type == kMessageEcho) {
-                       OnEcho();
-                     } else {
-                       server_.OnMessage(self, type, body_.data(), length);
-                     }
-                     if (state_ != State::kClosing && state_ != State::kClosed) ReadHeader();
-                   });
+  stream_.Read(asio::buffer(body_.data(), padded),
+               [this, self, type, length](const asio::error_code& error, size_t) {
+                 if (state_ == State::kClosing || state_ == State::kClosed) return;
+                 if (error) {
+                   CloseOnReadError(error);
+                   return;
+                 }
+                 body_[length] = 0;
+                 if (type == kMessageEcho) {
+                   OnEcho();
+                 } else {
+                   server_.OnMessage(self, type, body_.data(), length);
+                 }
+                 if (state_ != State::kClosing && state_ != State::kClosed) ReadHeader();
+               });
 }
 
 void ClientConnection::OnEcho() {
@@ -124,7 +145,7 @@ void ClientConnection::ScheduleTimer() {
 void ClientConnection::OnTimer() {
   switch (state_) {
     case State::kWaitingRequest:
-      Close("no access request in time");
+      Close(stream_.Handshaking() ? "no TLS handshake in time" : "no access request in time");
       return;
     case State::kAdmitted:
       if (echoOutstanding_) {
@@ -160,7 +181,7 @@ void ClientConnection::Flush() {
   pending_.clear();
   writing_ = true;
   auto self = shared_from_this();
-  asio::async_write(socket_, asio::buffer(inFlight_), [this, self](const asio::error_code& error, size_t) {
+  stream_.Write(asio::buffer(inFlight_), [this, self](const asio::error_code& error, size_t) {
     writing_ = false;
     inFlight_.clear();
     if (state_ == State::kClosed) return;
@@ -201,10 +222,8 @@ void ClientConnection::Close(const std::string& reason) {
 void ClientConnection::Finish() {
   if (state_ == State::kClosed) return;
   state_ = State::kClosed;
-  asio::error_code ignored;
   timer_.cancel();
-  socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-  socket_.close(ignored);
+  stream_.Close();
   pending_.clear();
   pending_.shrink_to_fit();
   ServerLog("#%llu %s disconnected%s%s: %s", static_cast<unsigned long long>(id_), peer_.c_str(),

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "server/client_stream.h"
+
 class LobbyServer;
 
 // The largest padded body a client sends legitimately: a registration with
@@ -25,7 +27,8 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
 
   ClientConnection(LobbyServer& server, asio::ip::tcp::socket socket, uint64_t id, std::string address,
                    std::string peer);
-  // Starts reading and the request time-out.
+  // Starts the request time-out, tells TLS from plain (when the server
+  // offers TLS), then reads.
   void Start();
   // Frames and queues one message. A reader that lets more than the cap of
   // unsent bytes pile up is dropped instead.
@@ -44,9 +47,12 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
   const std::string& Peer() const { return peer_; }
   const std::string& User() const { return user_; }
   Clock::time_point AdmittedAt() const { return admittedAt_; }
+  bool Tls() const { return stream_.Tls(); }
 
  private:
+  void OnOpened(const asio::error_code& error, const std::string& refusal);
   void ReadHeader();
+  void CloseOnReadError(const asio::error_code& error);
   void ReadBody(uint32_t type, uint32_t padded, uint32_t length);
   void OnEcho();
   void ScheduleTimer();
@@ -55,7 +61,7 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
   void Finish();
 
   LobbyServer& server_;
-  asio::ip::tcp::socket socket_;
+  ClientStream stream_;
   asio::steady_timer timer_;
   uint64_t id_;
   std::string address_;  // the peer's address alone, for the per-address cap

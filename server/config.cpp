@@ -275,6 +275,20 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     if (!OnlyKnown(*t, r.section, {"file"}, "key", error) || !r.Text("file", &c.welcomeFile)) return false;
     c.welcomeFile = Resolve(base, c.welcomeFile);
   }
+  if (const toml::node* n = root.get("tls")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "tls: must be a section", false;
+    Reader r{t, "tls", error};
+    if (!r.Text("cert", &c.tlsCert) || !r.Text("key", &c.tlsKey)) return false;
+    if (const toml::node* require = t->get("require")) {
+      if (!require->is_boolean()) return r.Fail("require", "must be true or false");
+      c.tlsRequire = require->value_or(false);
+    }
+    if (c.tlsCert.empty() != c.tlsKey.empty()) return r.Fail(c.tlsCert.empty() ? "cert" : "key", "missing");
+    if (c.tlsRequire && c.tlsCert.empty()) return r.Fail("require", "needs cert and key");
+    c.tlsCert = Resolve(base, c.tlsCert);
+    c.tlsKey = Resolve(base, c.tlsKey);
+  }
   std::set<uint32_t> ids;
   const bool roomsRead = ReadEachTable(root, "room", error, [&](const Reader& r, const std::string& section) {
     RoomConfig room;

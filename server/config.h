@@ -65,6 +65,11 @@ struct ServerConfig {
   std::string welcomeFile;
   std::vector<RoomConfig> rooms;
   std::vector<SeedAccount> accounts;
+  // TLS on the listening port when both are set (PEM files); plain clients
+  // are refused when tlsRequire is set.
+  std::string tlsCert;
+  std::string tlsKey;
+  bool tlsRequire = false;
 };
 
 // Reads and checks the file at path. On failure returns false and sets error

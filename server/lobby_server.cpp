@@ -14,6 +14,7 @@
 #include "server/descriptor_limit.h"
 #include "server/file_read.h"
 #include "server/server_log.h"
+#include "server/tls_context.h"
 
 namespace {
 
@@ -77,6 +78,10 @@ bool LobbyServer::Start(std::string* error) {
   }
   queueCap_ = config_.maxQueuedBytes;
   for (const RoomRuntime& room : rooms_) queueCap_ += room.set.size() + 64;
+  if (!config_.tlsCert.empty()) {
+    tls_ = TlsContextMake(config_.tlsCert, config_.tlsKey, error);
+    if (!tls_) return false;
+  }
   if (mkdir(config_.dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
     *error = "server.data_dir: " + config_.dataDir + ": " + std::strerror(errno);
     return false;
@@ -108,6 +113,7 @@ bool LobbyServer::Start(std::string* error) {
     ServerLog("the open-file limit of %llu leaves room for %u connections (max_connections is %u)",
               static_cast<unsigned long long>(descriptors), connectionCap_, config_.maxConnections);
   }
+  if (tls_) ServerLog("TLS with %s, %s", config_.tlsCert.c_str(), config_.tlsRequire ? "required" : "plain also taken");
   Accept();
   return true;
 }

@@ -5,6 +5,7 @@
 // the hash pool and come back as posted handlers.
 
 #include <asio.hpp>
+#include <asio/ssl/context.hpp>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -45,6 +46,8 @@ class LobbyServer {
   // The port listened on (the chosen one when the configuration said 0).
   uint16_t Port() const { return port_; }
   const ServerConfig& Config() const { return config_; }
+  // The TLS settings, or nullptr when the server speaks plain only.
+  asio::ssl::context* Tls() const { return tls_.get(); }
   // The unsent bytes a connection may hold: the configured cap plus every
   // building set, since a client without its game image files asks for all
   // of them at once.
@@ -106,6 +109,7 @@ class LobbyServer {
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;
+  std::unique_ptr<asio::ssl::context> tls_;
   uint16_t port_ = 0;
   size_t queueCap_ = 0;
   bool stopped_ = false;

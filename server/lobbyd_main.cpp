@@ -22,12 +22,12 @@ namespace {
 constexpr int kExitBadConfig = 2;
 
 int Usage() {
-  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n");
+  std::fprintf(stderr, "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT] [--tls CERT KEY]\n");
   return kExitBadConfig;
 }
 
 constexpr char kHelp[] =
-    "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT]\n"
+    "usage: orva-lobbyd --config FILE [--listen ADDRESS:PORT] [--tls CERT KEY]\n"
     "The Orva lobby server.\n"
     "\n"
     "Options:\n"
@@ -35,6 +35,8 @@ constexpr char kHelp[] =
     "                           relative to its own folder\n"
     "  --listen ADDRESS:PORT    listen there instead of the configuration's\n"
     "                           [server] listen; port 0 takes any free port\n"
+    "  --tls CERT KEY           take TLS with these PEM files (relative to the\n"
+    "                           current folder) instead of the configuration's [tls]\n"
     "  --help                   print this help and exit\n"
     "  --version                print the version and exit\n";
 
@@ -62,17 +64,30 @@ bool SeedAccounts(const ServerConfig& config, AccountStore* store) {
 
 int main(int argc, char** argv) {
   if (ProgramInfoAnswer(argc, argv, "orva-lobbyd", kHelp)) return 0;
-  if ((argc != 3 && argc != 5) || std::strcmp(argv[1], "--config") != 0) return Usage();
-  if (argc == 5 && std::strcmp(argv[3], "--listen") != 0) return Usage();
+  if (argc < 3 || std::strcmp(argv[1], "--config") != 0) return Usage();
   ServerConfig config;
   std::string error;
   if (!ConfigLoad(argv[2], &config, &error)) {
     std::fprintf(stderr, "orva-lobbyd: %s: %s\n", argv[2], error.c_str());
     return kExitBadConfig;
   }
-  if (argc == 5 && !ConfigSetListen(argv[4], &config)) {
-    std::fprintf(stderr, "orva-lobbyd: --listen: must be ADDRESS:PORT with a numeric address\n");
-    return kExitBadConfig;
+  // The options after the configuration override it.
+  for (int i = 3; i < argc;) {
+    if (std::strcmp(argv[i], "--listen") == 0 && i + 1 < argc) {
+      if (!ConfigSetListen(argv[i + 1], &config)) {
+        std::fprintf(stderr, "orva-lobbyd: --listen: must be ADDRESS:PORT with a numeric address\n");
+        return kExitBadConfig;
+      }
+      i += 2;
+    } else if (std::strcmp(argv[i], "--tls") == 0 && i + 2 < argc) {
+      // The files are relative to the current directory, as paths given on
+      // a command line are.
+      config.tlsCert = argv[i + 1];
+      config.tlsKey = argv[i + 2];
+      i += 3;
+    } else {
+      return Usage();
+    }
   }
   if (!PasswordHashInit()) {
     std::fprintf(stderr, "orva-lobbyd: the password hash library cannot start\n");

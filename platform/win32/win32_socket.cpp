@@ -13,13 +13,19 @@
 // report anyway. Without this, the system's FD_READ and our follow-up would
 // both be served in one pass, and a reader taking one message per report
 // would take two.
+//
+// A TLS socket (win32_tls.h) reads by decrypting what the socket holds into
+// its own buffer: "readable" then means plain bytes wait there, and what
+// still waits is posted again like a condition of the socket.
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "platform/socket.h"
 #include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_net_window.h"
+#include "platform/win32/win32_tls.h"
 
 namespace {
 
@@ -28,6 +34,7 @@ struct Win32Socket {
   uint32_t requested = 0;  // kPlatformSocketRead / kPlatformSocketWrite
   uint32_t posted = 0;     // our follow-ups waiting in the queue, same bits
   bool peerClosed = false; // FD_CLOSE seen: the system says nothing more about reads
+  std::shared_ptr<Win32Tls> tls;  // set for a TLS socket (shared: the record is copied)
 };
 
 PlatformSocketHandler g_handler = nullptr;
@@ -69,7 +76,12 @@ bool Writable(SOCKET handle) {
 
 // 1 when bytes are waiting, 0 at the end of the stream or on an error, -1
 // when nothing is waiting yet.
-int Readable(SOCKET handle) {
+int Readable(const Win32Socket& s) {
+  if (s.tls) {
+    const Win32TlsState state = Win32TlsReadable(*s.tls, s.handle);
+    return state == Win32TlsState::kData ? 1 : state == Win32TlsState::kNothing ? -1 : 0;
+  }
+  const SOCKET handle = s.handle;
   char byte;
   const int n = recv(handle, &byte, 1, MSG_PEEK);
   if (n > 0) return 1;
@@ -85,7 +97,7 @@ void ServiceRead(PlatformSocket socket) {
     g_heldBack = true;
     return;
   }
-  const int readable = Readable(s->handle);
+  const int readable = Readable(*s);
   if (readable < 0) return;
   if (readable == 0) {
     s->requested &= ~kPlatformSocketRead;
@@ -96,7 +108,7 @@ void ServiceRead(PlatformSocket socket) {
   // The system posts the next FD_READ only after a recv, and none after the
   // peer closed: what still holds is asked for here, for the next pass.
   s = Find(socket);
-  if (s && (s->requested & kPlatformSocketRead) && (s->peerClosed || Readable(s->handle) > 0)) {
+  if (s && (s->requested & kPlatformSocketRead) && (s->peerClosed || Readable(*s) > 0)) {
     PostAgain(socket, kPlatformSocketRead);
   }
 }
@@ -124,6 +136,8 @@ void Win32SocketOnMessage(WPARAM wParam, LPARAM lParam) {
   if (!s) return;
   const WORD event = WSAGETSELECTEVENT(lParam);
   if (event & FD_CLOSE) s->peerClosed = true;
+  // Room again for a record an earlier write could not finish.
+  if ((event & FD_WRITE) && s->tls) Win32TlsFlush(*s->tls, s->handle);
   const bool readQueued = s->posted & kPlatformSocketRead;
   const bool writeQueued = s->posted & kPlatformSocketWrite;
   if ((event & (FD_READ | FD_CLOSE)) && !readQueued) ServiceRead(socket);
@@ -156,28 +170,46 @@ void Win32SocketCloseAll() {
 
 void PlatformSetSocketHandler(PlatformSocketHandler handler) { g_handler = handler; }
 
-PlatformSocket PlatformSocketConnect(uint32_t address, uint16_t port) {
-  HWND window = Win32NetWindow();
-  if (!window) return 0;
+namespace {
+
+// A connected, still blocking socket to address:port, or INVALID_SOCKET.
+SOCKET ConnectHandle(uint32_t address, uint16_t port) {
+  if (!Win32NetWindow()) return INVALID_SOCKET;
   const SOCKET handle = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (handle == INVALID_SOCKET) return 0;
+  if (handle == INVALID_SOCKET) return INVALID_SOCKET;
   // Game programs we start must not inherit the connection.
   SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
   sockaddr_in to = {};
   to.sin_family = AF_INET;
   to.sin_port = htons(port);
   to.sin_addr.s_addr = htonl(address);
-  if (::connect(handle, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ||
-      // Every event is always asked for (so none is lost); what is reported
-      // is what the program requested. This also makes the socket non-blocking.
-      WSAAsyncSelect(handle, window, kWin32SocketMessage, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
+  if (::connect(handle, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    closesocket(handle);
+    return INVALID_SOCKET;
+  }
+  return handle;
+}
+
+// Asks for the socket's events and registers it; 0 (and the socket closed)
+// on failure.
+PlatformSocket Register(SOCKET handle) {
+  // Every event is always asked for (so none is lost); what is reported
+  // is what the program requested. This also makes the socket non-blocking.
+  if (WSAAsyncSelect(handle, Win32NetWindow(), kWin32SocketMessage, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
     closesocket(handle);
     return 0;
   }
   const PlatformSocket id = g_nextSocket++;
   if (g_nextSocket == 0) g_nextSocket = 1;
-  g_sockets[id] = Win32Socket{handle, 0, 0, false};
+  g_sockets[id] = Win32Socket{handle, 0, 0, false, nullptr};
   return id;
+}
+
+}  // namespace
+
+PlatformSocket PlatformSocketConnect(uint32_t address, uint16_t port) {
+  const SOCKET handle = ConnectHandle(address, port);
+  return handle == INVALID_SOCKET ? 0 : Register(handle);
 }
 
 bool PlatformSocketRequest(PlatformSocket socket, uint32_t events) {
@@ -194,6 +226,7 @@ int32_t PlatformSocketRead(PlatformSocket socket, void* buffer, uint32_t count) 
   Win32Socket* s = Find(socket);
   if (!s) return -1;
   if (count == 0) return 0;
+  if (s->tls) return Win32TlsRead(*s->tls, s->handle, buffer, count);
   const int n = recv(s->handle, static_cast<char*>(buffer),
                      static_cast<int>(std::min<uint32_t>(count, 0x7FFFFFFF)), 0);
   if (n > 0) return n;
@@ -205,6 +238,7 @@ int32_t PlatformSocketWrite(PlatformSocket socket, const void* bytes, uint32_t c
   Win32Socket* s = Find(socket);
   if (!s) return -1;
   if (count == 0) return 0;
+  if (s->tls) return Win32TlsWrite(*s->tls, s->handle, bytes, count);
   // The system announces room again only after a send that would block, so
   // a short send is followed by another until one would.
   const char* p = static_cast<const char*>(bytes);
@@ -228,4 +262,28 @@ void PlatformSocketClose(PlatformSocket socket) {
   g_sockets.erase(it);
   WSAAsyncSelect(handle, Win32NetWindow(), 0, 0);
   closesocket(handle);
+}
+
+PlatformSocket PlatformSocketConnectTls(uint32_t address, uint16_t port, const PlatformTlsCheck& check,
+                                        PlatformTlsFault* fault) {
+  const SOCKET handle = ConnectHandle(address, port);
+  if (handle == INVALID_SOCKET) {
+    *fault = PlatformTlsFault::kConnect;
+    return 0;
+  }
+  // The handshake runs while the socket still blocks.
+  Win32TlsSession tls = Win32TlsHandshake(handle, check);
+  if (!tls) {
+    closesocket(handle);
+    *fault = PlatformTlsFault::kIdentity;
+    return 0;
+  }
+  const PlatformSocket id = Register(handle);
+  if (!id) {
+    *fault = PlatformTlsFault::kConnect;
+    return 0;
+  }
+  g_sockets[id].tls = std::shared_ptr<Win32Tls>(tls.release(), Win32TlsDeleter());
+  *fault = PlatformTlsFault::kNone;
+  return id;
 }

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 source scripts/lib/packages.sh
-ensure_packages xvfb openbox libx11-dev libxtst-dev || exit 1
+ensure_packages xvfb openbox libx11-dev libxtst-dev openssl || exit 1
 
 scripts/setup.sh ci
 # A package that fails its checks fails the leg; the scenarios run all the same.

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../.."
 
 source scripts/lib/packages.sh
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth openbox xdotool x11-utils
-    imagemagick googletest python3 cmake ninja-build nsis)
+    imagemagick googletest python3 cmake ninja-build nsis libssl-dev openssl)
 ensure_packages "${packages[@]}" || exit 1
 
 if [ "${1:-}" = "--i686" ]; then

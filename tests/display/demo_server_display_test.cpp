@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "tests/display/demo_server_fixture.h"
+#include "lobby/login_window.h"
 
 namespace {
 
@@ -165,7 +166,7 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   // asks for every building's set once, stores it, and draws it.
   const XWindowId lobby = WaitForLobby(15s);
   ASSERT_NE(lobby, 0u);
-  EXPECT_EQ(ServerLogCount("admitted user demo"), 1);
+  EXPECT_EQ(ServerLogCount("admitted user demo over TLS"), 1);
   EXPECT_TRUE(WaitForServerLog("sent the building set of room", 6, 10s)) << ServerLog();
   const XWindowId welcome = Window("Welcome");
   ClickIn(lobby, kRestingPlace.x(), kRestingPlace.y());
@@ -294,6 +295,32 @@ TEST_F(DemoRoad, TheDemoAccountPlaysWhileAnOperatorRunsTheLobbyAndThenStopsIt) {
   EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
 }
 
+TEST_F(DemoRoad, AServerThatCannotProveItselfIsRefusedBeforeThePasswordLeaves) {
+  const int port = StartServer();
+  ASSERT_NE(port, 0);
+  // The client trusts another demo lobby's certificate: the real one looks
+  // like an impostor to it.
+  ASSERT_TRUE(MakeDemoCertificate(runDir_ + "/impostor"));
+  StartX(WindowManager::kOpenbox);
+  StartClientOnServer(port, runDir_ + "/impostor/demo-cert.pem");
+  ASSERT_FALSE(HasFatalFailure());
+  const XWindowId login = WayToLogin(Start::kFirst);
+  ASSERT_NE(login, 0u);
+  TypeLogIn(login, "demo", "orva");
+  const XWindowId box = Window("Orva");
+  ASSERT_NE(box, 0u);
+  std::this_thread::sleep_for(300ms);  // the box's first paint
+  Shot("identity-refused");
+  DocsShot("identity_refused.png", x_.FramedArea(box));
+  EXPECT_NE(CopiedText(box, Select::kAsItIs).find("The Orva server at 127.0.0.1 could not prove its identity."),
+            std::string::npos);
+  x_.PressKey("Return");
+  EXPECT_EQ(client_.WaitExit(10s), 1);
+  EXPECT_TRUE(WaitForServerLog("TLS handshake failed", 1, 5s)) << ServerLog();
+  EXPECT_EQ(ServerLogCount("admitted user"), 0) << ServerLog();
+  EXPECT_EQ(ServerLogCount("refused user"), 0) << ServerLog();
+}
+
 TEST_F(DemoRoad, ANewUserRegistersThenMistypesAndIsServedFromTheStoredBuildings) {
   const int port = StartServer();
   ASSERT_NE(port, 0);
@@ -342,7 +369,7 @@ TEST_F(DemoRoad, ANewUserRegistersThenMistypesAndIsServedFromTheStoredBuildings)
   ASSERT_NE(refusal, 0u);
   Shot("wrong-password");
   x_.PressKey("Return");
-  login = Window("Login", 5s);
+  login = Window(kLoginTitleProtected, 5s);
   ASSERT_NE(login, 0u);
   // The refused password stands selected: typing replaces it.
   x_.Type("secret1");

@@ -1,5 +1,7 @@
 #include "tests/display/demo_server_fixture.h"
 
+#include "lobby/login_window.h"
+
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -102,8 +104,11 @@ int DemoServerScenario::StartServer() {
     ADD_FAILURE() << "the demo configuration has changed its hash or echo keys";
     return 0;
   }
+  // The demo server's own certificate, made as scripts/run.sh makes it.
+  if (!MakeDemoCertificate(serverDir_ + "/state")) return 0;
   serverLog_ = runDir_ + "/orva-lobbyd.log";
-  if (!server_.Start({serverDir_ + "/orva-lobbyd", "--config", serverDir_ + "/lobby.toml", "--listen", "127.0.0.1:0"},
+  if (!server_.Start({serverDir_ + "/orva-lobbyd", "--config", serverDir_ + "/lobby.toml", "--listen", "127.0.0.1:0",
+                      "--tls", serverDir_ + "/state/demo-cert.pem", serverDir_ + "/state/demo-key.pem"},
                      EnvironmentWith({}), serverDir_, serverLog_)) {
     ADD_FAILURE() << "orva-lobbyd does not start";
     return 0;
@@ -174,9 +179,25 @@ const DemoBuilding& DemoServerScenario::Building(const std::string& game) const 
   return *std::find_if(buildings_.begin(), buildings_.end(), [&](const DemoBuilding& b) { return b.game == game; });
 }
 
-void DemoServerScenario::StartClientOnServer(int port) {
+bool DemoServerScenario::MakeDemoCertificate(const std::string& folder) {
+  ChildProcess make;
+  const std::string log = runDir_ + "/make-demo-cert.log";
+  if (!make.Start({stageDir_ + "/server/make-demo-cert.sh", folder}, EnvironmentWith({}), runDir_, log) ||
+      make.WaitExit(30s) != 0) {
+    ADD_FAILURE() << "no demo certificate in " << folder << ": " << ReadWhole(log);
+    return false;
+  }
+  return true;
+}
+
+void DemoServerScenario::StartClientOnServer(int port, const std::string& trustedCert) {
   ASSERT_TRUE(desktop_.Open(x_.display())) << "no second connection to " << x_.display();
-  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(port)}});
+  // Over TLS, trusting the demo server's certificate, as scripts/run.sh
+  // starts the client.
+  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"},
+               {"SALVIND_SERVER_PORT", std::to_string(port)},
+               {"SALVIND_SERVER_TLS", "on"},
+               {"SALVIND_SERVER_CA", trustedCert.empty() ? serverDir_ + "/state/demo-cert.pem" : trustedCert}});
 }
 
 XWindowId DemoServerScenario::WayToLogin(Start start, bool docs) {
@@ -203,7 +224,7 @@ XWindowId DemoServerScenario::WayToLogin(Start start, bool docs) {
     ClickIn(disclaimer, kAcceptX, kAcceptY);
     EXPECT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "\"Accept\" closes the disclaimer";
   }
-  const XWindowId login = Window("Login");
+  const XWindowId login = Window(kLoginTitleProtected);
   if (login && start == Start::kLater) {
     EXPECT_FALSE(x_.HasWindow("Disclaimer Agreement")) << "the disclaimer was accepted on the first start";
   }

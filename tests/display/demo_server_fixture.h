@@ -55,8 +55,11 @@ class DemoServerScenario : public DisplayScenario {
   // SIGTERM to the server, and its exit code.
   std::optional<int> StopServer();
 
-  // X must run: starts the client pointed at the server.
-  void StartClientOnServer(int port);
+  // X must run: starts the client pointed at the server, over TLS, trusting
+  // trustedCert (by default the demo server's own certificate).
+  void StartClientOnServer(int port, const std::string& trustedCert = "");
+  // Makes a demo certificate in folder (make-demo-cert.sh); false on failure.
+  bool MakeDemoCertificate(const std::string& folder);
   // Splash, gate and, on a first start, the disclaimer, by real input; the
   // login window, or 0 with a failed test. With docs set, the splash, the
   // gate and the login window are saved for the README.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "net/net_transport.h"
 #include "net/service.h"
 #include "tests/media/media_fixtures.h"
 
@@ -121,6 +122,43 @@ TEST_F(EndpointFixture, BadValuesAreIgnored) {
   const std::string fits(kServerHostSize - 1, 'h');
   setenv(kServerHostVariable, fits.c_str(), 1);
   EXPECT_EQ(std::string(SessionEndpointGet().host), fits);
+}
+
+}  // namespace
+
+namespace {
+
+// The transport's variables: only an explicit "off" is plain; a pin is kept
+// even when it does not parse, so it matches no server rather than none.
+TEST(NetTransport, OnlyAnExplicitOffIsPlainAndABadPinMatchesNothing) {
+  struct Case {
+    const char* tls;
+    const char* pin;
+    bool expectTls;
+    bool expectPinned;
+    uint8_t firstPinByte;
+  };
+  const std::string goodPin = "AB" + std::string(62, '0');
+  const std::string notHex = std::string(63, '0') + "g";
+  const Case cases[] = {
+      {"off", nullptr, false, false, 0},
+      {"on", nullptr, true, false, 0},
+      {"0", nullptr, true, false, 0},
+      {"OFF ", nullptr, true, false, 0},
+      {"on", goodPin.c_str(), true, true, 0xAB},
+      {"on", "ab00", true, true, 0},
+      {"on", notHex.c_str(), true, true, 0},
+  };
+  for (const Case& c : cases) {
+    if (c.tls) setenv(kServerTlsVariable, c.tls, 1); else unsetenv(kServerTlsVariable);
+    if (c.pin) setenv(kServerPinVariable, c.pin, 1); else unsetenv(kServerPinVariable);
+    const NetTransport t = NetTransportGet();
+    EXPECT_EQ(t.tls, c.expectTls) << (c.tls ? c.tls : "unset");
+    EXPECT_EQ(t.pinned, c.expectPinned) << (c.pin ? c.pin : "unset");
+    EXPECT_EQ(t.pin[0], c.firstPinByte) << (c.pin ? c.pin : "unset");
+  }
+  unsetenv(kServerTlsVariable);
+  unsetenv(kServerPinVariable);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <openssl/ssl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -124,6 +125,8 @@ std::string TestLobby::Admin(const std::vector<std::string>& words) const {
 }
 
 TestClient::~TestClient() {
+  if (tls_) SSL_free(tls_);
+  if (tlsContext_) SSL_CTX_free(tlsContext_);
   if (fd_ >= 0) close(fd_);
 }
 
@@ -144,10 +147,42 @@ bool TestClient::Connect(uint16_t port, const char* source) {
   return fd_ >= 0 && connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
 }
 
+bool TestClient::ConnectTls(uint16_t port, const std::string& caFile) {
+  if (!Connect(port)) return false;
+  tlsContext_ = SSL_CTX_new(TLS_client_method());
+  if (!tlsContext_ || SSL_CTX_load_verify_locations(tlsContext_, caFile.c_str(), nullptr) != 1) return false;
+  SSL_CTX_set_verify(tlsContext_, SSL_VERIFY_PEER, nullptr);
+  tls_ = SSL_new(tlsContext_);
+  if (!tls_ || SSL_set1_host(tls_, "127.0.0.1") != 1 || SSL_set_fd(tls_, fd_) != 1) return false;
+  // The handshake blocks; a server that never answers is cut off here.
+  timeval limit = {5, 0};
+  setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  return SSL_connect(tls_) == 1;
+}
+
+long TestClient::Receive(uint8_t* out, size_t n) {
+  if (!tls_) return recv(fd_, out, n, 0);
+  const int r = SSL_read(tls_, out, static_cast<int>(n));
+  return r > 0 ? r : SSL_get_error(tls_, r) == SSL_ERROR_ZERO_RETURN ? 0 : -1;
+}
+
+long TestClient::Transmit(const uint8_t* bytes, size_t n) {
+  if (!tls_) return send(fd_, bytes, n, MSG_NOSIGNAL);
+  const int r = SSL_write(tls_, bytes, static_cast<int>(n));
+  return r > 0 ? r : -1;
+}
+
+bool TestClient::Waiting(int timeoutMs) {
+  // Bytes already decrypted do not show on the socket.
+  if (tls_ && SSL_pending(tls_) > 0) return true;
+  pollfd p = {fd_, POLLIN, 0};
+  return timeoutMs > 0 && poll(&p, 1, timeoutMs) == 1;
+}
+
 bool TestClient::SendRaw(const std::vector<uint8_t>& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const long n = Transmit(bytes.data() + sent, bytes.size() - sent);
     if (n <= 0) return false;
     sent += static_cast<size_t>(n);
   }
@@ -166,9 +201,8 @@ bool TestClient::ReadExact(uint8_t* out, size_t n, int timeoutMs) {
   size_t got = 0;
   while (got < n) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    pollfd p = {fd_, POLLIN, 0};
-    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) return false;
-    const ssize_t r = recv(fd_, out + got, n - got, 0);
+    if (!Waiting(static_cast<int>(left.count()))) return false;
+    const long r = Receive(out + got, n - got);
     if (r <= 0) return false;
     got += static_cast<size_t>(r);
   }
@@ -201,9 +235,8 @@ bool TestClient::WaitClosed(int timeoutMs) {
   uint8_t scratch[4096];
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    pollfd p = {fd_, POLLIN, 0};
-    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) return false;
-    const ssize_t r = recv(fd_, scratch, sizeof scratch, 0);
+    if (!Waiting(static_cast<int>(left.count()))) return false;
+    const long r = Receive(scratch, sizeof scratch);
     if (r <= 0) return true;
   }
 }

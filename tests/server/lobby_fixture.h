@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "server/config.h"
+
+struct ssl_ctx_st;
+struct ssl_st;
 #include "server/lobby_server.h"
 
 inline constexpr const char* kWelcomeText = "Welcome to the test lobby!\nHave fun.";
@@ -77,6 +80,9 @@ class TestClient {
   // Connects to 127.0.0.1:port from source (another loopback address such
   // as "127.0.0.2" stands for another client machine).
   bool Connect(uint16_t port, const char* source = "127.0.0.1");
+  // Connect, then a TLS handshake that trusts caFile alone and checks the
+  // name 127.0.0.1; everything after it goes over TLS.
+  bool ConnectTls(uint16_t port, const std::string& caFile);
   bool SendRaw(const std::vector<uint8_t>& bytes);
   bool Send(uint32_t type, const std::vector<uint8_t>& body);
   // The next whole frame; false on time-out or when the server closed.
@@ -98,7 +104,13 @@ class TestClient {
 
  private:
   bool ReadExact(uint8_t* out, size_t n, int timeoutMs);
+  // recv or SSL_read, send or SSL_write: bytes moved, 0 at the end, -1 on error.
+  long Receive(uint8_t* out, size_t n);
+  long Transmit(const uint8_t* bytes, size_t n);
+  bool Waiting(int timeoutMs);
   int fd_ = -1;
+  ssl_ctx_st* tlsContext_ = nullptr;
+  ssl_st* tls_ = nullptr;
 };
 
 uint16_t DeniedReason(const Frame& frame);

@@ -9,6 +9,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <cstring>
 
 #include <string>
@@ -17,6 +19,9 @@
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
 #include "tests/server/lobbyd_process.h"
+#include "tests/support/test_pki.h"
+
+extern char** environ;
 
 namespace {
 
@@ -82,6 +87,10 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
       {"misspelt key", ConfigText("lockout_faliures = 3"), "server.lockout_faliures: unknown key"},
       {"unknown section", ConfigText("") + "[welcom]\nfile = \"welcome.txt\"\n", "welcom: unknown section"},
       {"unknown room key", ConfigText("") + "[[room]]\nid = 2\nnmae = \"go\"\n", "room[1].nmae: unknown key"},
+      {"TLS key without its certificate", ConfigText("") + "[tls]\nkey = \"server.key\"\n", "tls.cert: missing"},
+      {"TLS required without a certificate", ConfigText("") + "[tls]\nrequire = true\n", "tls.require: needs cert and key"},
+      {"TLS require not a boolean", ConfigText("") + "[tls]\nrequire = \"yes\"\n", "tls.require: must be true or false"},
+      {"TLS certificate missing", ConfigText("") + "[tls]\ncert = \"none.pem\"\nkey = \"none.key\"\n", "tls.cert: "},
       {"admin socket path too long", ConfigText("").replace(ConfigText("").find("\"state\""), 7, "\"" + std::string(120, 's') + "\""),
        "the path is longer than"},
   };
@@ -273,3 +282,26 @@ TEST_F(LobbydProcess, LobbyctlTalksToTheRunningServer) {
 }
 
 }  // namespace
+
+TEST_F(LobbydProcess, TheLogSaysWhetherEachAdmissionCameOverTls) {
+  std::filesystem::create_directories(dir_.File("pki"));
+  TestPki pki(dir_.File("pki"));
+  ASSERT_TRUE(pki.Ok());
+  ASSERT_FALSE(pki.Issue("server", {"IP:127.0.0.1"}).cert.empty());
+  // Paths relative to the configuration.
+  dir_.Write("lobby.toml", ConfigText() + "[tls]\ncert = \"pki/server.pem\"\nkey = \"pki/server.key\"\n");
+  auto server = StartServer();
+  const uint16_t port = ListeningPort(server->Output());
+  ASSERT_NE(port, 0);
+  EXPECT_TRUE(server->WaitForOutput("server.pem, plain also taken\n")) << server->Output();
+  TestClient secure;
+  ASSERT_TRUE(secure.ConnectTls(port, pki.CaCert()));
+  ASSERT_TRUE(secure.Admitted("secure", "pass1", true));
+  EXPECT_TRUE(server->WaitForOutput("admitted user secure over TLS\n")) << server->Output();
+  TestClient plain;
+  ASSERT_TRUE(plain.Connect(port));
+  ASSERT_TRUE(plain.Admitted("plain", "pass1", true));
+  EXPECT_TRUE(server->WaitForOutput("admitted user plain in plain\n")) << server->Output();
+  // The password never reaches the log, over TLS or not.
+  EXPECT_EQ(server->Output().find("pass1"), std::string::npos);
+}

@@ -8,15 +8,19 @@ access request (the user name typed) to a peer on 127.0.0.1. Then, against
 the real lobby server (the build machine's orva-lobbyd with the demo
 configuration), that the demo account reaches the lobby and every building
 stands in its own rectangle: outside them the window shows the map pixel for
-pixel, inside each something of the building. Last, that the installer
-installs silently into the prefix's Program Files, that the installed
-salvind.exe started from another folder shows the gate and keeps the accepted
-disclaimer in the player's own folder, and that the uninstaller removes what
-was installed and leaves that folder. Every wait is bounded.
+pixel, inside each something of the building, over TLS with the demo
+server's own certificate; that a client trusting another certificate
+refuses the server with the identity message before anything but the
+handshake is sent. Last, that the installer installs silently into the
+prefix's Program Files, that the installed salvind.exe started from another
+folder shows the gate and keeps the accepted disclaimer in the player's own
+folder, and that the uninstaller removes what was installed and leaves that
+folder. Every wait is bounded.
 Usage: display_check.py STAGE_DIR INSPECT_TOOL SERVER_DIR INSTALLER [SCREENSHOT_DIR]
 with DISPLAY, WINEPREFIX and the wine64 program in WINE set.
 """
 
+import contextlib
 import glob
 import json
 import os
@@ -32,6 +36,8 @@ import time
 STAGE, INSPECT, SERVER, INSTALLER = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
 SHOTS = sys.argv[5] if len(sys.argv) > 5 else None
 WINE = os.environ.get("WINE", "wine64")
+# The login window's caption while the connection will be TLS.
+PROTECTED_LOGIN = "Login (protected connection)"
 # Generous: wine starts slowly on a loaded machine. Never unbounded.
 WAIT_SECONDS = float(os.environ.get("SALVIND_DISPLAY_WAIT", "120"))
 
@@ -69,7 +75,7 @@ def expected_picture(args, name):
 
 def window_geometry(title):
     """Position and size of the shown X window named exactly title, or None."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(title)],
                            capture_output=True, text=True, timeout=30).stdout.split()
     for window in found:
         # xwininfo gives the absolute position; a window manager's frame
@@ -139,8 +145,18 @@ def client_tree():
     return tree
 
 
-def start_client(tree, port):
+def start_client(tree, port, trusted=None, pin=None):
+    """The client on 127.0.0.1:port; over TLS trusting the certificate file
+    trusted or the pinned key, in plain without either (the scripted peer
+    speaks plain)."""
     env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
+    if pin:
+        env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_PIN=pin)
+    elif trusted:
+        # Wine's drive Z: is the file system's root.
+        env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_CA="Z:" + trusted.replace("/", "\\"))
+    else:
+        env.update(SALVIND_SERVER_TLS="off")
     return subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -237,10 +253,11 @@ def peer_part(failures):
         peer.close()
 
 
-def start_server():
+def start_server(tls="demo"):
     """orva-lobbyd on a scratch copy of the demo configuration (fast hashes, a
     free port): the process, its port (None when it did not listen) and the
-    scratch folder."""
+    scratch folder. tls: "demo" for the demo certificate, a function of the
+    scratch folder giving (certificate, key), or None for plain only."""
     # Short: the admin socket's path must fit a socket address.
     folder = tempfile.mkdtemp(prefix="orva-", dir="/tmp")
     server_dir = os.path.join(folder, "server")
@@ -250,10 +267,17 @@ def start_server():
         text = f.read()
     with open(config, "w") as f:
         f.write(text.replace('hash = "interactive"', 'hash = "fast"'))
+    # The demo server's own certificate, as scripts/run.sh makes it.
+    run(os.path.join(server_dir, "make-demo-cert.sh"), os.path.join(server_dir, "state"))
+    files = []
+    if tls == "demo":
+        files = ["--tls", "state/demo-cert.pem", "state/demo-key.pem"]
+    elif tls:
+        files = ["--tls"] + list(tls(folder))
     log_path = os.path.join(folder, "orva-lobbyd.log")
     with open(log_path, "w") as log:
         server = subprocess.Popen([os.path.join(server_dir, "orva-lobbyd"), "--config", config,
-                                   "--listen", "127.0.0.1:0"], cwd=server_dir, stdout=log, stderr=log)
+                                   "--listen", "127.0.0.1:0"] + files, cwd=server_dir, stdout=log, stderr=log)
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline and server.poll() is None:
         with open(log_path) as f:
@@ -312,20 +336,10 @@ def lobby_part(failures):
     # welcome text has arrived.
     rects = building_rects() + [(580 - icon_w, 360 - icon_h, 580, 360)]
 
-    server, port, folder = start_server()
-    client = None
-    try:
-        if not port:
-            failures.append("lobby: orva-lobbyd did not listen")
+    with demo_log_in(failures, "lobby") as attempt:
+        if not attempt:
             return
-        client = start_client(client_tree(), port)
-        login = wait_for_window("Login")
-        if not login:
-            failures.append("lobby: the login window never showed")
-            return
-        time.sleep(1.0)
-        log_in(login, "demo", "orva")
-        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        _, folder = attempt
         lobby = wait_for_window("Salvind", (map_picture[0], map_picture[1]))
         if not lobby:
             failures.append("lobby: no lobby window")
@@ -348,6 +362,38 @@ def lobby_part(failures):
             time.sleep(0.5)
         if problem:
             failures.append("lobby: " + problem)
+        if "admitted user demo over TLS" not in server_log(folder):
+            failures.append("lobby: the server did not log the admission over TLS")
+
+
+@contextlib.contextmanager
+def demo_log_in(failures, label, tls="demo", trusted=None):
+    """orva-lobbyd (tls as start_server takes it) and the client over TLS,
+    trusting trusted(folder): a certificate file, or "pin:HEX" for a pinned
+    key (by default the demo certificate); demo/orva typed into the login
+    window and "Connect" pressed. Yields (client, scratch folder), or None
+    after noting why it got no further; stops both afterwards."""
+    server, port, folder = start_server(tls)
+    client = None
+    try:
+        if not port:
+            failures.append("%s: orva-lobbyd did not listen" % label)
+            yield None
+            return
+        trust = trusted(folder) if trusted else os.path.join(folder, "server", "state", "demo-cert.pem")
+        if trust.startswith("pin:"):
+            client = start_client(client_tree(), port, pin=trust[4:])
+        else:
+            client = start_client(client_tree(), port, trust)
+        login = wait_for_window(PROTECTED_LOGIN)
+        if not login:
+            failures.append("%s: the login window never showed" % label)
+            yield None
+            return
+        time.sleep(1.0)
+        log_in(login, "demo", "orva")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        yield client, folder
     finally:
         stop(client)
         stop(server)
@@ -436,6 +482,118 @@ def installer_part(failures):
         failures.append("uninstaller: the Start-menu entry stays")
     if not glob.glob(os.path.join(players_glob, "Salvind", "disclaim.otx")):
         failures.append("uninstaller: the player's folder was removed")
+def server_log(folder):
+    with open(os.path.join(folder, "orva-lobbyd.log")) as f:
+        return f.read()
+
+
+def openssl(*args):
+    run("openssl", *args)
+
+
+def self_signed(folder, name, names):
+    """A self-signed certificate for names (subjectAltName text)."""
+    cert, key = os.path.join(folder, name + ".pem"), os.path.join(folder, name + ".key")
+    openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key,
+            "-out", cert, "-days", "30", "-subj", "/CN=" + name, "-addext", "subjectAltName=" + names)
+    return cert, key
+
+
+def expired(folder):
+    """A certificate for 127.0.0.1 valid only in 2020, signed by a CA of its
+    own (ca.pem beside it)."""
+    ca = os.path.join(folder, "ca")
+    os.makedirs(ca, exist_ok=True)
+    with open(os.path.join(ca, "ca.cnf"), "w") as f:
+        f.write("[ca]\ndefault_ca = c\n[c]\ndatabase = %s/index.txt\nnew_certs_dir = %s\nserial = %s/serial\n"
+                "default_md = sha256\npolicy = p\ncopy_extensions = copy\n[p]\ncommonName = supplied\n"
+                % (ca, ca, ca))
+    open(os.path.join(ca, "index.txt"), "w").close()
+    with open(os.path.join(ca, "serial"), "w") as f:
+        f.write("1000\n")
+    cert, key = self_signed(ca, "ca", "DNS:ca.invalid")
+    leaf_key, csr, leaf = (os.path.join(folder, n) for n in ("old.key", "old.csr", "old.pem"))
+    openssl("req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", leaf_key,
+            "-out", csr, "-subj", "/CN=old", "-addext", "subjectAltName=IP:127.0.0.1")
+    openssl("ca", "-batch", "-notext", "-config", os.path.join(ca, "ca.cnf"), "-cert", cert, "-keyfile", key,
+            "-in", csr, "-out", leaf, "-startdate", "20200101000000Z", "-enddate", "20210101000000Z")
+    return leaf, leaf_key
+
+
+def pin_of(key):
+    """The SHA-256 of the key's public half (DER), hex."""
+    der = run("openssl", "pkey", "-in", key, "-pubout", "-outform", "DER")
+    out = subprocess.run(["openssl", "dgst", "-sha256", "-r"], input=der, check=True, capture_output=True,
+                         timeout=60).stdout
+    return out.split()[0].decode()
+
+
+def pin_part(failures):
+    """The demo server's pinned key alone, no trusted certificate, lets the
+    client in."""
+    pinned = lambda folder: "pin:" + pin_of(os.path.join(folder, "server", "state", "demo-key.pem"))
+    with demo_log_in(failures, "pin", trusted=pinned) as attempt:
+        if not attempt:
+            return
+        _, folder = attempt
+        deadline = time.monotonic() + WAIT_SECONDS
+        while time.monotonic() < deadline and "admitted user demo over TLS" not in server_log(folder):
+            time.sleep(0.3)
+        if "admitted user demo over TLS" not in server_log(folder):
+            failures.append("pin: the pinned server did not admit demo over TLS: " + server_log(folder))
+
+
+def identity_part(failures):
+    """Servers that cannot prove themselves: the identity message, exit code
+    1, and the server never sees a request."""
+    cases = [
+        # (what, the server's TLS, the certificate the client trusts)
+        ("another certificate trusted", "demo", lambda folder: run_make(folder, "impostor")),
+        ("an expired certificate", expired, lambda folder: os.path.join(folder, "ca", "ca.pem")),
+        ("a certificate for another name", lambda folder: self_signed(folder, "elsewhere", "DNS:elsewhere.example"),
+         lambda folder: os.path.join(folder, "elsewhere.pem")),
+        ("a server without TLS", None, lambda folder: os.path.join(folder, "server", "state", "demo-cert.pem")),
+        # The pin of another key: the server's own certificate is not enough.
+        ("the pin of another key", "demo", lambda folder: "pin:" + other_pin(folder)),
+    ]
+    for n, (what, tls, trusted) in enumerate(cases):
+        refused(failures, what, tls, trusted, shot=(n == 0))
+
+
+def other_pin(folder):
+    run_make(folder, "other")
+    return pin_of(os.path.join(folder, "other", "demo-key.pem"))
+
+
+def run_make(folder, name):
+    run(os.path.join(folder, "server", "make-demo-cert.sh"), os.path.join(folder, name))
+    return os.path.join(folder, name, "demo-cert.pem")
+
+
+def refused(failures, what, tls, trusted, shot):
+    label = "identity, " + what
+    with demo_log_in(failures, label, tls, trusted) as attempt:
+        if not attempt:
+            return
+        client, folder = attempt
+        box = wait_for_window("Orva")
+        if not box:
+            failures.append("%s: no refusal box" % label)
+            return
+        time.sleep(1.0)
+        if shot:
+            save_shot("Orva", "win32-identity-refused.png")
+        subprocess.run(["xdotool", "windowactivate", "--sync", box[0]], timeout=30)
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        try:
+            code = client.wait(timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            code = None
+        if code != 1:
+            failures.append("%s: the client ended with %r, not 1" % (label, code))
+        log = server_log(folder)
+        if "admitted user" in log or "refused user" in log:
+            failures.append("%s: a request reached the server: %s" % (label, log))
 
 
 def main():
@@ -446,6 +604,8 @@ def main():
         peer_part(failures)
         lobby_part(failures)
         installer_part(failures)
+        pin_part(failures)
+        identity_part(failures)
         return failures
     finally:
         shutil.rmtree(WORK, ignore_errors=True)
