@@ -481,7 +481,7 @@ void BM_LobbyRegistrationFlood(benchmark::State& state) {
     }
     std::vector<double> echoes;
     load.samples = &echoes;
-    Client real(io);
+    Client real(io, plain, false);
     bool in = false;
     double loginSeconds = 0;
     const auto loginStart = Clock::now();
