@@ -4,6 +4,7 @@
 
 #include "net/service.h"
 #include "platform/console.h"
+#include "net/net_transport.h"
 #include "net/session_endpoint.h"
 
 namespace {
@@ -23,6 +24,13 @@ void PrintHelp(std::FILE* out) {
                "                       data/common/%s exists)\n",
                kServerHostVariable, ServiceServerHost(), kServerPortVariable, kSessionPort, kSessionDebugPort,
                kSessionDebugFileName);
+  std::fprintf(out,
+               "  %s   \"off\" connects in plain; otherwise always over TLS\n"
+               "  %s    one more trusted certificate (a PEM file), for a private\n"
+               "                       or demo server\n"
+               "  %s   the SHA-256 of the server's public key (64 hex digits),\n"
+               "                       trusted in place of the certificates\n",
+               kServerTlsVariable, kServerCaVariable, kServerPinVariable);
 #ifdef _WIN32
   std::fprintf(out, "  LOCALAPPDATA         the player's data folder is %%LOCALAPPDATA%%\\Salvind\n");
 #else
