@@ -233,7 +233,7 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     return false;
   }
   const toml::table& root = parsed.table();
-  if (!OnlyKnown(root, "", {"server", "accounts", "disclaimer", "welcome", "room", "account"}, "section", error)) {
+  if (!OnlyKnown(root, "", {"server", "accounts", "disclaimer", "welcome", "tls", "room", "account"}, "section", error)) {
     return false;
   }
   std::error_code ec;
@@ -279,6 +279,7 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     const toml::table* t = n->as_table();
     if (!t) return *error = "tls: must be a section", false;
     Reader r{t, "tls", error};
+    if (!OnlyKnown(*t, r.section, {"cert", "key", "require"}, "key", error)) return false;
     if (!r.Text("cert", &c.tlsCert) || !r.Text("key", &c.tlsKey)) return false;
     if (const toml::node* require = t->get("require")) {
       if (!require->is_boolean()) return r.Fail("require", "must be true or false");

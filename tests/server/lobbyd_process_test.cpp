@@ -90,6 +90,7 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
       {"TLS key without its certificate", ConfigText("") + "[tls]\nkey = \"server.key\"\n", "tls.cert: missing"},
       {"TLS required without a certificate", ConfigText("") + "[tls]\nrequire = true\n", "tls.require: needs cert and key"},
       {"TLS require not a boolean", ConfigText("") + "[tls]\nrequire = \"yes\"\n", "tls.require: must be true or false"},
+      {"unknown TLS key", ConfigText("") + "[tls]\ncerts = \"server.pem\"\n", "tls.certs: unknown key"},
       {"TLS certificate missing", ConfigText("") + "[tls]\ncert = \"none.pem\"\nkey = \"none.key\"\n", "tls.cert: "},
       {"admin socket path too long", ConfigText("").replace(ConfigText("").find("\"state\""), 7, "\"" + std::string(120, 's') + "\""),
        "the path is longer than"},
