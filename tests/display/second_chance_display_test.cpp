@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "tests/display/access_request_frame.h"
+#include "lobby/login_window.h"
 #include "tests/display/demo_server_fixture.h"
 
 namespace {
@@ -88,7 +89,7 @@ TEST_F(SecondChance, AMendedNameGetsInTheGameAskedForStartsAndTheReasonForTheEnd
   EXPECT_TRUE(WaitForServerLog("refused user demoo: reason 2", 1, 10s)) << ServerLog();
   ASSERT_NE(BoxSaying("Username 'demoo' not found.", 0, 10s), 0u);
   x_.PressKey("Return");
-  login = Window("Login", 5s);
+  login = Window(kLoginTitleProtected, 5s);
   ASSERT_NE(login, 0u);
   x_.Type("demo");
   x_.PressKey("Tab");
@@ -97,7 +98,7 @@ TEST_F(SecondChance, AMendedNameGetsInTheGameAskedForStartsAndTheReasonForTheEnd
   x_.PressKey("Return");
   const XWindowId lobby = WaitForLobby(15s);
   ASSERT_NE(lobby, 0u) << ServerLog();
-  EXPECT_EQ(ServerLogCount("admitted user demo\n"), 1);
+  EXPECT_EQ(ServerLogCount("admitted user demo over TLS\n"), 1);
   EXPECT_EQ(ServerLogCount("refused user demo:"), 0) << ServerLog();
 
   // "go" starts its own game: the gomoku window is not taken for it.
@@ -186,7 +187,7 @@ TEST_F(SecondChance, ACancelledRegistrationLeavesTheLoginWindowAsItWasAndTheAcco
   ASSERT_NE(newUser, 0u);
   ClickIn(newUser, kCancelButton.x(), kCancelButton.y());
   ASSERT_TRUE(x_.WaitUntilGone("New User Information", 5s));
-  login = Window("Login", 5s);
+  login = Window(kLoginTitleProtected, 5s);
   ASSERT_NE(login, 0u);
   EXPECT_EQ(CopiedText(login, Select::kAll, kUserNameField), "demo");
   Shot("registration-cancelled");
@@ -201,7 +202,7 @@ TEST_F(SecondChance, ACancelledRegistrationLeavesTheLoginWindowAsItWasAndTheAcco
   ClickIn(login, kConnectButton.x(), kConnectButton.y());
   const XWindowId lobby = WaitForLobby(15s);
   ASSERT_NE(lobby, 0u) << ServerLog();
-  EXPECT_EQ(ServerLogCount("admitted user demo\n"), 1);
+  EXPECT_EQ(ServerLogCount("admitted user demo over TLS\n"), 1);
   EXPECT_EQ(ServerLogCount("reason 5"), 1) << ServerLog();
   EXPECT_EQ(ServerLogCount("registered user"), 0);
   x_.RequestClose(lobby);
