@@ -80,8 +80,9 @@ void RoomRedraw(Room* room) {
   DrawEnd(window);
 }
 
-void RoomEnterAt(Point point) {
-  Room* room = RoomAtPoint(point);
+void RoomEnterAt(Point point) { RoomEnter(RoomAtPoint(point)); }
+
+void RoomEnter(Room* room) {
   if (!room || !room->enter) return;
   if (room->idle) AnimationStop(room->idle);
   room->entering = 1;

@@ -71,10 +71,23 @@ bool IsInput(PlatformInputType type) {
     case kPlatformInputActivate:
     case kPlatformInputDeactivate:
     case kPlatformInputCommand:
+    case kPlatformInputKey:
       return true;
     default:
       return false;
   }
+}
+
+// A window that moves a focus of its own among what it draws takes Tab
+// first while it, or a plain child window of it (no control), holds the
+// keyboard.
+bool OfferedTab(Window* w, PlatformWindow handle, uint32_t ch, uint32_t modifiers) {
+  if (ch != 9 || !w->ownsTab) return false;
+  const PlatformWindow focus = PlatformWindowFocus();
+  const Window* holder = WindowFromHandle(focus);
+  if (focus != handle && !(holder && holder->parent == w)) return false;
+  return EventSend(w, w->proc, EventChar, nullptr, nullptr, ch | WindowModifierBits(modifiers), 0, 0,
+                   w->userData) != 0;
 }
 
 void Send(Window* w, uint16_t type, const Point* point, const Rect* rect, uint32_t key) {
@@ -83,6 +96,7 @@ void Send(Window* w, uint16_t type, const Point* point, const Rect* rect, uint32
 
 void RouteCharacter(Window* w, PlatformWindow handle, uint32_t character, uint32_t modifiers) {
   const uint32_t ch = character & kKeyCharMask;
+  if (OfferedTab(w, handle, ch, modifiers)) return;
   if (ch == 9) {
     const PlatformWindow focus = PlatformWindowFocus();
     if (focus && focus != handle && IsDescendant(focus, handle)) {
@@ -197,6 +211,9 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
       return true;
     case kPlatformInputCommand:
       ControlRouteCommand(input.control, input.code);
+      return true;
+    case kPlatformInputKey:
+      Send(w, EventKey, nullptr, nullptr, (input.character & kKeyCharMask) | modifiers);
       return true;
   }
   return false;

@@ -33,6 +33,20 @@ Qt::WindowFlags FlagsFor(PlatformWindowType type, uint32_t decorations) {
   return flags;
 }
 
+uint32_t NavigationKeyOf(int key) {
+  switch (key) {
+    case Qt::Key_PageUp: return kPlatformKeyPageUp;
+    case Qt::Key_PageDown: return kPlatformKeyPageDown;
+    case Qt::Key_End: return kPlatformKeyEnd;
+    case Qt::Key_Home: return kPlatformKeyHome;
+    case Qt::Key_Left: return kPlatformKeyLeft;
+    case Qt::Key_Up: return kPlatformKeyUp;
+    case Qt::Key_Right: return kPlatformKeyRight;
+    case Qt::Key_Down: return kPlatformKeyDown;
+    default: return 0;
+  }
+}
+
 }  // namespace
 
 void PlatformSetInputHandler(PlatformInputHandler handler) { g_handler = handler; }
@@ -268,6 +282,12 @@ void PlatformWindowRecord::keyPressEvent(QKeyEvent* event) {
       return;
     default:
       break;
+  }
+  if (const uint32_t code = NavigationKeyOf(event->key())) {
+    input.type = kPlatformInputKey;
+    input.character = code;
+    Report(input);
+    return;
   }
   const QString text = event->text();
   for (const QChar c : text) {

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "lobby/gate.h"
+#include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
 #include "lobby/room.h"
 #include "media/palette.h"
@@ -191,3 +192,10 @@ std::vector<PeerMessage> LobbyTest::Received() {
 }
 
 Room* LobbyTest::RoomOf(uint32_t id) { return RoomListFind(id); }
+
+void LobbyTest::Activate() { EventSend(g_gate.window, &LobbyEventProc, EventActivate, nullptr, nullptr, 0, 0, 0, 0); }
+
+void LobbyTest::Idle(int16_t x, int16_t y) {
+  const Point p{x, y};
+  EventSend(g_gate.window, &LobbyEventProc, EventIdle, &p, nullptr, 0, 0, 0, 0);
+}
