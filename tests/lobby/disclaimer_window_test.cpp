@@ -120,10 +120,13 @@ TEST_F(DisclaimerTest, AShortDocumentCountsAsMissing) {
 TEST_F(DisclaimerTest, TabReachesTheTextWhichTheKeysScroll) {
   ASSERT_TRUE(OpenLogin());
   ASSERT_NE(g_disclaimerWindow.window, nullptr);
+  HarnessFlush();
+  // The text has the keyboard first.
+  const PlatformWindow text = g_disclaimerWindow.text->handle;
+  EXPECT_EQ(PlatformWindowFocus(), text);
+  // From the window the keyboard goes round the text and the two buttons.
   HarnessSetFocus(g_disclaimerWindow.window);
   HarnessFlush();
-  // From the window the keyboard goes round the text and the two buttons.
-  const PlatformWindow text = g_disclaimerWindow.text->handle;
   std::vector<PlatformWindow> seen;
   for (int i = 0; i < 4; ++i) {
     seen.push_back(PlatformWindowFocus());
