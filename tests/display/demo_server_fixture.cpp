@@ -159,9 +159,12 @@ std::optional<int> DemoServerScenario::StopServer() {
   return server_.WaitExit(10s);
 }
 
-void DemoServerScenario::StartClientOnServer(int port) {
+void DemoServerScenario::StartClientOnServer(int port, const std::map<std::string, std::string>& more) {
   ASSERT_TRUE(desktop_.Open(x_.display())) << "no second connection to " << x_.display();
-  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"}, {"SALVIND_SERVER_PORT", std::to_string(port)}});
+  std::map<std::string, std::string> environment = more;
+  environment["SALVIND_SERVER_HOST"] = "127.0.0.1";
+  environment["SALVIND_SERVER_PORT"] = std::to_string(port);
+  StartClient(environment);
 }
 
 XWindowId DemoServerScenario::WayToLogin(Start start, bool docs) {

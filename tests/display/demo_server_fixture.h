@@ -42,8 +42,9 @@ class DemoServerScenario : public DisplayScenario {
   // SIGTERM to the server, and its exit code.
   std::optional<int> StopServer();
 
-  // X must run: starts the client pointed at the server.
-  void StartClientOnServer(int port);
+  // X must run: starts the client pointed at the server, with more
+  // environment overrides when given.
+  void StartClientOnServer(int port, const std::map<std::string, std::string>& more = {});
   // Splash, gate and, on a first start, the disclaimer, by real input; the
   // login window, or 0 with a failed test. With docs set, the splash, the
   // gate and the login window are saved for the README.

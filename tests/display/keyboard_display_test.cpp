@@ -4,7 +4,10 @@
 // every window, before the client starts).
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/display/demo_server_fixture.h"
 
@@ -37,76 +40,125 @@ class KeyboardRoad : public DemoServerScenario {
     }
     return true;
   }
+
+  // From the start of the client to the lobby by keys alone: Enter on the
+  // gate; in the disclaimer PageDown, Tab round to the text, Home, Enter;
+  // name, Tab, password, Enter. The lobby with the keyboard, or 0 with a
+  // failed test.
+  XWindowId KeysToLobby(int port, const std::map<std::string, std::string>& environment = {}) {
+    x_.MovePointer(1023, 767);
+    StartClientOnServer(port, environment);
+    if (HasFatalFailure()) return 0;
+    const XWindowId gate = Window("Gate");
+    if (!gate || !WaitForFocus(gate)) {
+      ADD_FAILURE() << "the gate has the keyboard";
+      return 0;
+    }
+    x_.PressKey("Return");
+
+    // The disclaimer's text has the keyboard first: PageDown scrolls it; Tab
+    // goes round the buttons and back to it, Home shows its beginning again.
+    const XWindowId disclaimer = Window("Disclaimer Agreement", 5s);
+    if (!disclaimer || !WaitForFocus(disclaimer)) return 0;
+    const QRect area = x_.Area(disclaimer).translated(-x_.Area(disclaimer).topLeft());
+    const QImage first = SettledPart(disclaimer, area);
+    x_.PressKey("Next");
+    EXPECT_NE(SettledPart(disclaimer, area), first) << "PageDown scrolls the text";
+    Shot("disclaimer-page-down");
+    for (int i = 0; i < 3; ++i) x_.PressKey("Tab");
+    x_.PressKey("Home");
+    EXPECT_EQ(WaitForPart(disclaimer, area, first), "") << "Tab comes round to the text; Home shows its beginning";
+    x_.PressKey("Return");
+    EXPECT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "Enter accepts";
+
+    const XWindowId login = Window("Login", 5s);
+    if (!login || !WaitForFocus(login)) return 0;
+    x_.Type("demo");
+    x_.PressKey("Tab");
+    x_.Type("orva");
+    x_.PressKey("Return");
+
+    // The lobby comes back to the front with the keyboard after the welcome
+    // window.
+    const XWindowId lobby = WaitForLobby(15s);
+    if (!lobby) return 0;
+    EXPECT_TRUE(WaitForServerLog("sent the building set of room", 6, 10s)) << ServerLog();
+    if (!WaitForFocus(lobby, 10s)) {
+      ADD_FAILURE() << "the lobby has the keyboard";
+      return 0;
+    }
+    return lobby;
+  }
+
+  const DemoBuilding& Chess() const {
+    return *std::find_if(buildings_.begin(), buildings_.end(), [](const DemoBuilding& b) { return b.game == "chess"; });
+  }
+
+  // The arrows walk the buildings until the chess hall wears the mark.
+  bool ArrowsToChess(XWindowId lobby) {
+    for (int i = 0; i < 8; ++i) {
+      x_.PressKey("Right");
+      for (int k = 0; k < 5; ++k) {
+        std::this_thread::sleep_for(100ms);
+        if (MarkedAround(lobby, Chess().rect)) return true;
+      }
+    }
+    return false;
+  }
+
+  void CloseGameAndLobby(XWindowId lobby) {
+    x_.RequestClose(x_.WaitForWindow("Orva:chess demo", 1s));
+    EXPECT_TRUE(x_.WaitUntilGone("Orva:chess demo", 10s));
+    x_.RequestClose(lobby);
+    EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
+  }
 };
 
 TEST_F(KeyboardRoad, FromTheGateToAStartedGameWithoutThePointer) {
   const int port = StartServer();
   ASSERT_NE(port, 0);
   StartX(WindowManager::kOpenbox);
-  x_.MovePointer(1023, 767);
-  StartClientOnServer(port);
-  ASSERT_FALSE(HasFatalFailure());
-
-  // The splash goes by itself; Enter on the gate opens the way in.
-  const XWindowId gate = Window("Gate");
-  ASSERT_NE(gate, 0u);
-  ASSERT_TRUE(WaitForFocus(gate)) << "the gate has the keyboard";
-  x_.PressKey("Return");
-
-  // The disclaimer's text has the keyboard first: PageDown scrolls it; Tab
-  // goes round the buttons and back to it, Home shows its beginning again.
-  const XWindowId disclaimer = Window("Disclaimer Agreement", 5s);
-  ASSERT_NE(disclaimer, 0u);
-  ASSERT_TRUE(WaitForFocus(disclaimer));
-  const QRect text = x_.Area(disclaimer).translated(-x_.Area(disclaimer).topLeft());
-  const QImage first = SettledPart(disclaimer, text);
-  x_.PressKey("Next");
-  const QImage scrolled = SettledPart(disclaimer, text);
-  EXPECT_NE(scrolled, first) << "PageDown scrolls the text";
-  Shot("disclaimer-page-down");
-  for (int i = 0; i < 3; ++i) x_.PressKey("Tab");
-  x_.PressKey("Home");
-  EXPECT_EQ(WaitForPart(disclaimer, text, first), "") << "Tab comes round to the text; Home shows its beginning";
-  x_.PressKey("Return");
-  ASSERT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "Enter accepts";
-
-  // The login window: name, Tab, password, Enter.
-  const XWindowId login = Window("Login", 5s);
-  ASSERT_NE(login, 0u);
-  ASSERT_TRUE(WaitForFocus(login));
-  x_.Type("demo");
-  x_.PressKey("Tab");
-  x_.Type("orva");
-  x_.PressKey("Return");
-
-  // The lobby comes back to the front with the keyboard after the welcome
-  // window; the arrows walk the buildings until the chess hall wears the
-  // mark, and Enter starts its game.
-  const XWindowId lobby = WaitForLobby(15s);
+  const XWindowId lobby = KeysToLobby(port);
   ASSERT_NE(lobby, 0u);
-  EXPECT_TRUE(WaitForServerLog("sent the building set of room", 6, 10s)) << ServerLog();
-  ASSERT_TRUE(WaitForFocus(lobby, 10s)) << "the lobby has the keyboard";
-  const DemoBuilding& chess =
-      *std::find_if(buildings_.begin(), buildings_.end(), [](const DemoBuilding& b) { return b.game == "chess"; });
-  bool marked = false;
-  for (int i = 0; i < 8 && !marked; ++i) {
-    x_.PressKey("Right");
-    for (int k = 0; k < 5 && !marked; ++k) {
-      std::this_thread::sleep_for(100ms);
-      marked = MarkedAround(lobby, chess.rect);
-    }
-  }
-  ASSERT_TRUE(marked) << "the arrows bring the mark to the chess hall";
+  ASSERT_TRUE(ArrowsToChess(lobby)) << "the arrows bring the mark to the chess hall";
   Shot("chess-marked");
   x_.PressKey("Return");
   ASSERT_NE(x_.WaitForWindow("Orva:chess demo", 15s), 0u) << "Enter starts the chess game";
   Shot("game");
   EXPECT_EQ(ServerLogCount("admitted user demo"), 1);
+  CloseGameAndLobby(lobby);
+}
 
-  x_.RequestClose(x_.WaitForWindow("Orva:chess demo", 1s));
-  EXPECT_TRUE(x_.WaitUntilGone("Orva:chess demo", 10s));
-  x_.RequestClose(lobby);
-  EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
+// With reduced motion the map stands still, and the game starts without
+// the enter animation: the chess hall shows one look from Enter to its game.
+TEST_F(KeyboardRoad, ReducedMotionKeepsTheMapStillAndStartsTheGameAtOnce) {
+  const int port = StartServer();
+  ASSERT_NE(port, 0);
+  StartX(WindowManager::kOpenbox);
+  const XWindowId lobby = KeysToLobby(port, {{"SALVIND_REDUCED_MOTION", "1"}});
+  ASSERT_NE(lobby, 0u);
+  const QRect map(QPoint(0, 0), x_.Area(lobby).size());
+  const QImage still = SettledPart(lobby, map);
+  std::this_thread::sleep_for(1s);
+  EXPECT_EQ(Part(x_.Screenshot(), lobby, map), still) << "nothing on the map moves over a second";
+  Shot("still");
+
+  ASSERT_TRUE(ArrowsToChess(lobby));
+  // The upper half: the status window stands at the building's middle and
+  // goes while the launch box holds the keyboard.
+  const QRect& hall = Chess().rect;
+  const QRect upper(hall.left(), hall.top(), hall.width(), hall.height() / 2 - 1);
+  const QImage marked = SettledPart(lobby, upper);
+  x_.PressKey("Return");
+  std::vector<QImage> looks{marked};
+  for (int i = 0; i < 300 && x_.WindowsTitled("Orva:chess demo").empty(); ++i) {
+    const QImage look = Part(x_.Screenshot(), lobby, upper);
+    if (look != looks.back()) looks.push_back(look);
+  }
+  ASSERT_NE(x_.WaitForWindow("Orva:chess demo", 15s), 0u) << "Enter starts the chess game";
+  EXPECT_EQ(looks.size(), 1u) << "no enter animation played";
+  Shot("game");
+  CloseGameAndLobby(lobby);
 }
 
 }  // namespace
