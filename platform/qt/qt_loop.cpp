@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/loop.h"
+#include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_start_environment.h"
 #include "platform/qt/qt_state.h"
 
@@ -78,9 +79,9 @@ bool PlatformInit(int* argc, char** argv) {
   if (g_app) return true;
   // Games started later get the environment as it was, not ours below.
   QtStartEnvironmentCapture();
-  // Pixels are ours: one logical pixel is one device pixel everywhere.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  qunsetenv("QT_SCALE_FACTOR");
+  // Pixels are ours: one logical pixel is N x N device pixels on a dense
+  // screen, N whole.
+  QtScaleConfigure();
   qputenv("QT_QPA_PLATFORMTHEME", "");
   QApplication::setDesktopSettingsAware(false);
   g_app = new QApplication(*argc, argv);

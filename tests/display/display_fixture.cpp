@@ -51,8 +51,8 @@ void DisplayScenario::TearDown() {
   }
 }
 
-void DisplayScenario::StartX(WindowManager manager) {
-  const std::string failure = x_.Start(manager, runDir_);
+void DisplayScenario::StartX(WindowManager manager, const std::string& screen) {
+  const std::string failure = x_.Start(manager, runDir_, screen);
   ASSERT_TRUE(failure.empty()) << failure;
 }
 
@@ -174,7 +174,7 @@ XWindowId DisplayScenario::Window(const std::string& title, std::chrono::millise
 
 void DisplayScenario::ClickIn(XWindowId window, int x, int y, unsigned button) {
   const QRect area = x_.Area(window);
-  x_.Click(area.left() + x, area.top() + y, button);
+  x_.Click(area.left() + x * scale_ + scale_ / 2, area.top() + y * scale_ + scale_ / 2, button);
 }
 
 void DisplayScenario::DocsShot(const std::string& name, const QRect& rect) {

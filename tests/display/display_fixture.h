@@ -24,8 +24,9 @@ class DisplayScenario : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts the X server; fails the test when it cannot.
-  void StartX(WindowManager manager);
+  // Starts the X server (screen: Xvfb's width x height x depth); fails the
+  // test when it cannot.
+  void StartX(WindowManager manager, const std::string& screen = "1024x768x24");
   // Starts salvind from the scratch copy with the environment overrides
   // (SALVIND_SERVER_HOST, SALVIND_SERVER_PORT...).
   void StartClient(const std::map<std::string, std::string>& environment = {});
@@ -57,7 +58,9 @@ class DisplayScenario : public ::testing::Test {
 
   // The window titled title within timeout, else a failed test and 0.
   XWindowId Window(const std::string& title, std::chrono::milliseconds timeout = 10s);
-  // A click at (x, y) of the window's drawing area; button 2 is the middle one.
+  // A click at (x, y) of the window's drawing area in the program's logical
+  // pixels (the middle of the scale_ x scale_ block on the screen); button 2
+  // is the middle one.
   void ClickIn(XWindowId window, int x, int y, unsigned button = 1);
 
   // The way in, by real input (way_in.cpp): clicks the splash away, clicks
@@ -77,6 +80,7 @@ class DisplayScenario : public ::testing::Test {
   std::string runDir_;    // the scratch folder
   std::string stageDir_;  // the client's tree inside it
   int shots_ = 0;
+  int scale_ = 1;  // screen pixels per logical pixel of the client
 };
 
 // Where a scenario's picture for the docs goes, when the person running the

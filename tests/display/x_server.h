@@ -32,10 +32,11 @@ class XServer {
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
 
-  // Starts Xvfb (1024 x 768, 24 bits) and the window manager, waits for both
-  // (bounded); logs go to logDirectory. An empty result is success, else
-  // what failed.
-  std::string Start(WindowManager manager, const std::string& logDirectory);
+  // Starts Xvfb (screen: width x height x depth) and the window manager,
+  // waits for both (bounded); logs go to logDirectory. An empty result is
+  // success, else what failed.
+  std::string Start(WindowManager manager, const std::string& logDirectory,
+                    const std::string& screen = "1024x768x24");
   // ":N", for DISPLAY.
   const std::string& display() const { return display_; }
 

@@ -27,6 +27,8 @@ class DefaultBoxAnswer : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
 #ifndef _WIN32
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // One logical pixel is one pixel of the tests' pictures.
+  setenv("SALVIND_SCALE", "1", 0);
 #endif
   // What the tests see does not hang on the desktop's wish for less motion;
   // a test of reduced motion sets the variable itself.
