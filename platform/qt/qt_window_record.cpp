@@ -59,6 +59,14 @@ std::vector<PlatformWindowRecord*>& QtWindowZOrder() { return g_zOrder; }
 
 PlatformWindowRecord* QtWindowCaptureRecord() { return g_capture; }
 
+PlatformWindowRecord* QtWindowOfBuffer(const uint32_t* pixels) {
+  if (!pixels) return nullptr;
+  for (PlatformWindowRecord* record : g_live) {
+    if (!record->image.isNull() && reinterpret_cast<const uint32_t*>(record->image.constBits()) == pixels) return record;
+  }
+  return nullptr;
+}
+
 void PlatformWindowSetCapture(PlatformWindow window) { g_capture = QtWindowIsLive(window) ? window : nullptr; }
 void PlatformWindowReleaseCapture() { g_capture = nullptr; }
 PlatformWindow PlatformWindowCapture() { return g_capture; }
@@ -235,6 +243,7 @@ void PlatformWindowRecord::paintEvent(QPaintEvent* event) {
     const QRegion rest = QRegion(r) - QRegion(inImage);
     for (const QRect& blank : rest) painter.fillRect(blank, Qt::white);
   }
+  textOverlay.Paint(painter, image, region);
 }
 
 void PlatformWindowRecord::ReportMouse(PlatformInputType type_, QMouseEvent* event) {

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/qt/qt_text_overlay.h"
 #include "platform/window.h"
 
 struct PlatformWindowRecord : public QWidget {
@@ -41,6 +42,7 @@ struct PlatformWindowRecord : public QWidget {
   uint32_t decorations = 0;      // the kPlatformDecor bits it was made with
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
+  QtTextOverlay textOverlay;     // sharp text over the enlarged buffer
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -92,6 +94,8 @@ class QtRecordHold {
 bool QtWindowIsLive(const PlatformWindowRecord* record);
 // Top-level records, topmost first (shown or raised last comes first).
 std::vector<PlatformWindowRecord*>& QtWindowZOrder();
+// The live record whose buffer is pixels, or nullptr.
+PlatformWindowRecord* QtWindowOfBuffer(const uint32_t* pixels);
 // The record holding the capture, or nullptr.
 PlatformWindowRecord* QtWindowCaptureRecord();
 

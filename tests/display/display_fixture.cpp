@@ -92,9 +92,14 @@ QImage DisplayScenario::Shot(const std::string& label) {
   return shot;
 }
 
-std::string DisplayScenario::WaitForPicture(XWindowId window, const QImage& picture,
+std::string DisplayScenario::WaitForPicture(XWindowId window, const QImage& logical,
                                             std::chrono::milliseconds timeout) {
-  if (picture.isNull()) return "no picture to compare with";
+  if (logical.isNull()) return "no picture to compare with";
+  // Each logical pixel a scale_ x scale_ block.
+  const QImage picture = scale_ == 1 ? logical.convertToFormat(QImage::Format_RGB32)
+                                     : logical.convertToFormat(QImage::Format_RGB32)
+                                           .scaled(logical.size() * scale_, Qt::IgnoreAspectRatio,
+                                                   Qt::FastTransformation);
   const auto end = std::chrono::steady_clock::now() + timeout;
   std::string difference;
   for (;;) {

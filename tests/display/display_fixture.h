@@ -36,7 +36,8 @@ class DisplayScenario : public ::testing::Test {
   // files, -1 for image files. Null when it cannot be decoded.
   QImage Decoded(const std::string& dataFile, int item = -1);
 
-  // Waits until the window's drawing area shows picture pixel for pixel.
+  // Waits until the window's drawing area shows picture pixel for pixel
+  // (each of its pixels a scale_ x scale_ block).
   // Empty on success, else what differed (and the screenshot is kept).
   std::string WaitForPicture(XWindowId window, const QImage& picture, std::chrono::milliseconds timeout);
   // What the screen shows of part (drawing-area coordinates) of the window.

@@ -80,6 +80,17 @@ QRect SetRect(const std::vector<uint8_t>& set) {
   return QRect(QPoint(word(4), word(6)), QPoint(word(8) - 1, word(10) - 1));
 }
 
+// Whether a picture whose top-left corner lies on a logical pixel's corner
+// is more than a doubled small one: some pair of rows 2k, 2k + 1 differs.
+bool NotDoubled(const QImage& part) {
+  for (int y = 0; y + 1 < part.height(); y += 2) {
+    for (int x = 0; x < part.width(); ++x) {
+      if (part.pixel(x, y) != part.pixel(x, y + 1)) return true;
+    }
+  }
+  return false;
+}
+
 // The rows of rect in shot that hold dark ink: first and last, -1 when none.
 std::pair<int, int> InkRows(const QImage& shot, const QRect& rect) {
   int first = -1;
@@ -260,11 +271,7 @@ TEST_F(DisplayScenario, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelB
   const int height1 = bottom1 - top1 + 1;
   const int height2 = bottom2 - top2 + 1;
   EXPECT_NEAR(height2, 2 * height1, 1) << "the text is twice as high";
-  bool sharp = false;
-  for (int y = top2; y + 1 <= bottom2 && !sharp; y += 2) {
-    for (int x = 0; x < large.width() && !sharp; ++x) sharp = large.pixel(x, y) != large.pixel(x, y + 1);
-  }
-  EXPECT_TRUE(sharp) << "drawn at its size, not a doubled small rendering";
+  EXPECT_TRUE(NotDoubled(large)) << "drawn at its size, not a doubled small rendering";
   const std::string docs = DocsScreenshotPath("login_scale2.png");
   if (!docs.empty()) x_.Screenshot().copy(x_.FramedArea(login)).save(QString::fromStdString(docs), "PNG");
   x_.PressKey("BackSpace");
@@ -347,7 +354,13 @@ TEST_F(DisplayScenario, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelB
     share = WhiteShare(x_.Screenshot(), status);
   }
   EXPECT_GE(share, 0.6) << "the status window at the pointer, twice its size";
-  Shot("status-scale-2");
+  const QImage statusShot = Shot("status-scale-2");
+  // The program draws the room's name into the window's own pixels; on the
+  // screen it is drawn again at the screen's resolution.
+  const QPoint statusCorner = origin + 2 * (dice + QPoint(1, 1));
+  const QImage nameLine = statusShot.copy(QRect(statusCorner + QPoint(16, 8), QSize(80, 24)));
+  EXPECT_GE(InkRows(nameLine, nameLine.rect()).first, 0) << "the name is there";
+  EXPECT_TRUE(NotDoubled(nameLine)) << "the name is sharp";
   const QPoint chess = rects[0].center();
   ClickIn(lobby, chess.x(), chess.y());
   ClickIn(lobby, chess.x(), chess.y());

@@ -256,6 +256,13 @@ std::vector<std::string> XServer::AllowedActions(XWindowId window) {
   return names;
 }
 
+void XServer::SetResources(const std::string& text) {
+  if (!x_) return;
+  XChangeProperty(x_, DefaultRootWindow(x_), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+  XSync(x_, False);
+}
+
 QImage XServer::Screenshot() {
   if (!x_) return {};
   XSync(x_, False);

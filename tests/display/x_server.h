@@ -37,6 +37,9 @@ class XServer {
   // success, else what failed.
   std::string Start(WindowManager manager, const std::string& logDirectory,
                     const std::string& screen = "1024x768x24");
+  // Sets the screen's resource database (RESOURCE_MANAGER on the root
+  // window), as xrdb does: "Xft.dpi:\t192\n" tells programs its density.
+  void SetResources(const std::string& text);
   // ":N", for DISPLAY.
   const std::string& display() const { return display_; }
 
