@@ -6,6 +6,7 @@
 #include "core/list.h"
 #include "lobby/building.h"
 #include "lobby/gate.h"
+#include "lobby/lobby_access.h"
 #include "lobby/lobby_window.h"
 #include "lobby/room.h"
 #include "lobby/status_window.h"
@@ -22,27 +23,23 @@ constexpr int16_t kMarkGap = 3;
 constexpr ColorEntry kMarkOuter = {255, 0, 0, 0};
 constexpr ColorEntry kMarkInner = {0, 255, 255, 255};
 
-struct FocusItem {
-  LobbyFocusKind kind;
-  Room* room;
-  Rect rect;
-};
-
 bool Focusable(const Room* room) {
   return room->idle && (room->state == kRoomStateOpen || room->state == kRoomStateFull);
 }
 
+}  // namespace
+
 // Reading order: top to bottom, then left to right; announcement order
 // between equals. The welcome icon comes last.
-std::vector<FocusItem> FocusOrder() {
-  std::vector<FocusItem> items;
+std::vector<LobbyFocusItem> LobbyFocusOrder() {
+  std::vector<LobbyFocusItem> items;
   if (List* rooms = RoomListGet()) {
     for (ListNode* node = rooms->head; node; node = node->next) {
       auto* room = static_cast<Room*>(node->data);
       if (Focusable(room)) items.push_back({LobbyFocusKind::kRoom, room, room->rect});
     }
   }
-  std::stable_sort(items.begin(), items.end(), [](const FocusItem& a, const FocusItem& b) {
+  std::stable_sort(items.begin(), items.end(), [](const LobbyFocusItem& a, const LobbyFocusItem& b) {
     return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
   });
   if (g_lobby.welcomeReceived == 1 && g_lobby.welcomeIcon) {
@@ -51,10 +48,16 @@ std::vector<FocusItem> FocusOrder() {
   return items;
 }
 
-bool IsCurrent(const FocusItem& item) {
-  if (item.kind != g_lobbyFocus.kind) return false;
-  return item.kind != LobbyFocusKind::kRoom || item.room->id == g_lobbyFocus.roomId;
+int LobbyFocusIndex(const std::vector<LobbyFocusItem>& order) {
+  for (size_t i = 0; i < order.size(); ++i) {
+    const LobbyFocusItem& item = order[i];
+    if (item.kind != g_lobbyFocus.kind) continue;
+    if (item.kind != LobbyFocusKind::kRoom || item.room->id == g_lobbyFocus.roomId) return static_cast<int>(i);
+  }
+  return -1;
 }
+
+namespace {
 
 Rect Inflated(const Rect& r, int16_t by) {
   return Rect{static_cast<int16_t>(r.left - by), static_cast<int16_t>(r.top - by),
@@ -90,7 +93,7 @@ Point CentreOf(const Rect& r) {
   return Point{static_cast<int16_t>((r.left + r.right) / 2), static_cast<int16_t>((r.top + r.bottom) / 2)};
 }
 
-void Choose(const FocusItem& item) {
+void Choose(const LobbyFocusItem& item) {
   Unmark();
   g_lobbyFocus.kind = item.kind;
   g_lobbyFocus.roomId = item.room ? item.room->id : 0;
@@ -105,17 +108,15 @@ void Choose(const FocusItem& item) {
   } else {
     StatusWindowHide();
   }
+  LobbyAccessRefresh();
 }
 
 // Moves the current building by step (+1 onwards, -1 back), wrapping.
 uint16_t Step(int step) {
-  const std::vector<FocusItem> items = FocusOrder();
+  const std::vector<LobbyFocusItem> items = LobbyFocusOrder();
   if (items.empty()) return 0;
   const auto n = static_cast<int>(items.size());
-  int at = -1;
-  for (int i = 0; i < n; ++i) {
-    if (IsCurrent(items[static_cast<size_t>(i)])) at = i;
-  }
+  const int at = LobbyFocusIndex(items);
   const int next = at < 0 ? (step > 0 ? 0 : n - 1) : ((at + step) % n + n) % n;
   Choose(items[static_cast<size_t>(next)]);
   return 1;

@@ -8,6 +8,7 @@
 // a double click does, or opens the welcome window from the icon.
 
 #include <cstdint>
+#include <vector>
 
 #include "core/rect.h"
 #include "toolkit/draw.h"
@@ -28,6 +29,17 @@ struct LobbyFocus {
   bool pointerKnown;
 };
 extern LobbyFocus g_lobbyFocus;
+
+// What the keys walk, in their order: buildings of open and full rooms in
+// reading order, then the welcome icon once a welcome text came.
+struct LobbyFocusItem {
+  LobbyFocusKind kind;
+  Room* room;  // kRoom only
+  Rect rect;
+};
+std::vector<LobbyFocusItem> LobbyFocusOrder();
+// The index of the current building in LobbyFocusOrder, -1 for none.
+int LobbyFocusIndex(const std::vector<LobbyFocusItem>& order);
 
 // The current room, nullptr when the welcome icon or nothing is current or
 // the room is gone.

@@ -3,6 +3,7 @@
 #include "core/list.h"
 #include "lobby/building.h"
 #include "lobby/gate.h"
+#include "lobby/lobby_access.h"
 #include "lobby/lobby_focus.h"
 #include "lobby/login_window.h"
 #include "lobby/room.h"
@@ -116,12 +117,14 @@ void LobbyShow() {
   WindowSetDefaultParent(window);
   WindowSetOwnsTab(window, 1);
   LobbyFocusReset();
+  LobbyAccessReset();
   LobbyDrawMap(&g_gate.rect);
 }
 
 uint16_t LobbyEventProc(void*, Event* event) {
   switch (event->type) {
     case EventIdle: {
+      LobbyAccessRefresh();
       if (g_lobby.active != 1) return 0;
       if (LobbyFocusIdle(event->point)) return 1;
       Room* room = RoomAtPoint(event->point);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/loop.h"
+#include "platform/qt/qt_access.h"
 #include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_start_environment.h"
 #include "platform/qt/qt_state.h"
@@ -87,6 +88,7 @@ bool PlatformInit(int* argc, char** argv) {
   g_app = new QApplication(*argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setQuitOnLastWindowClosed(false);
+  QtAccessInstall();
   InstallSignalHandlers();
   g_quitPosted = false;
   QtClockAppStarted();

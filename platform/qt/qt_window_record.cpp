@@ -2,6 +2,7 @@
 
 #include "platform/qt/qt_window_record.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -106,6 +107,10 @@ void PlatformWindowRecord::Detach() {
   data = 0;
   handler = nullptr;
   image = QImage();
+  for (const unsigned id : access.ids) {
+    if (id != 0) QAccessible::deleteAccessibleInterface(id);
+  }
+  access = QtAccessState{};
   // Children and owned windows outlive us: the toolkit destroys them itself.
   const QObjectList kids = QObject::children();
   for (QObject* object : kids) {

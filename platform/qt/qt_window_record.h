@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/qt/qt_access.h"
 #include "platform/qt/qt_text_overlay.h"
 #include "platform/window.h"
 
@@ -43,6 +44,7 @@ struct PlatformWindowRecord : public QWidget {
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
   QtTextOverlay textOverlay;     // sharp text over the enlarged buffer
+  QtAccessState access;          // the items the program describes for readers
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -5,6 +5,8 @@
 // ends in the launch of its game.
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -15,6 +17,7 @@
 
 #include "protocol/frame.h"
 #include "protocol/messages.h"
+#include "tests/display/child_process.h"
 #include "tests/display/display_fixture.h"
 #include "tests/display/scripted_peer.h"
 
@@ -72,6 +75,31 @@ double WhiteShare(const QImage& shot, const QRect& rect) {
 }
 
 
+// Announces a room with the staged server's set for its game, and its state.
+bool SendRoom(ScriptedPeer& peer, uint32_t id, const std::string& game, uint32_t players, uint16_t state) {
+  std::vector<uint8_t> info;
+  Put(&info, id, 4);
+  Put(&info, 2130706433, 4);
+  Put(&info, 2101, 2);
+  Put(&info, 0, 2);
+  const std::vector<uint8_t> name = Text(game, 32);
+  const std::vector<uint8_t> file = Text(game + ".ogi", 16);
+  info.insert(info.end(), name.begin(), name.end());
+  info.insert(info.end(), file.begin(), file.end());
+  Put(&info, 1, 4);
+  const std::vector<uint8_t> set = ServerSet(game);
+  if (set.empty()) return false;
+  std::vector<uint8_t> image;
+  Put(&image, id, 4);
+  image.insert(image.end(), set.begin(), set.end());
+  std::vector<uint8_t> status;
+  Put(&status, id, 4);
+  Put(&status, players, 4);
+  Put(&status, state, 2);
+  return peer.Send(Framed(kMessageRoomInfo, info)) && peer.Send(Framed(kMessageGameImage, image)) &&
+         peer.Send(Framed(kMessageRoomStatus, status));
+}
+
 // The building's rectangle of a set: four big-endian 16-bit words after
 // its 4-byte magic.
 QRect SetRect(const std::vector<uint8_t>& set) {
@@ -107,7 +135,27 @@ std::pair<int, int> InkRows(const QImage& shot, const QRect& rect) {
   return {first, last};
 }
 
-TEST_F(DisplayScenario, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow) {
+class LobbyOnDisplay : public DisplayScenario {
+ protected:
+  // Grants access; the lobby, the window "Salvind" whose drawing area has
+  // size (the information box is titled "Salvind" too), or 0.
+  XWindowId Grant(ScriptedPeer& peer, QSize size) {
+    std::vector<uint8_t> grant;
+    Put(&grant, 0, 4);
+    Put(&grant, 0x00010100, 4);
+    Put(&grant, 0, 4);
+    if (!peer.Send(Framed(kMessageAccessGranted, grant))) return 0;
+    for (int i = 0; i < 100; ++i) {
+      for (const XWindowId w : x_.WindowsTitled("Salvind")) {
+        if (x_.Area(w).size() == size) return w;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return 0;
+  }
+};
+
+TEST_F(LobbyOnDisplay, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow) {
   const QImage map = Decoded("data/Salvind/salvind.oim");
   ASSERT_FALSE(map.isNull());
   ScriptedPeer peer;
@@ -119,20 +167,7 @@ TEST_F(DisplayScenario, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow)
   TypeLogIn(login, "guest", "secret7");
   ASSERT_EQ(peer.WaitForBytes(92, 10s).size(), 92u);
 
-  std::vector<uint8_t> grant;
-  Put(&grant, 0, 4);
-  Put(&grant, 0x00010100, 4);
-  Put(&grant, 0, 4);
-  ASSERT_TRUE(peer.Send(Framed(kMessageAccessGranted, grant)));
-  // The information box is titled "Salvind" too: the lobby is the one of
-  // the map's size.
-  XWindowId lobby = 0;
-  for (int i = 0; i < 100 && !lobby; ++i) {
-    for (const XWindowId w : x_.WindowsTitled("Salvind")) {
-      if (x_.Area(w).size() == map.size()) lobby = w;
-    }
-    if (!lobby) std::this_thread::sleep_for(100ms);
-  }
+  const XWindowId lobby = Grant(peer, map.size());
   ASSERT_NE(lobby, 0u) << "the gate window becomes the map-sized lobby";
 
   uint32_t id = 1;
@@ -219,7 +254,7 @@ TEST_F(DisplayScenario, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow)
 // lobby's map is enlarged by whole pixels, text is drawn by the platform at
 // twice its height (sharp, not doubled rows), and clicks at the enlarged
 // places reach the buildings under them.
-TEST_F(DisplayScenario, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelBlocks) {
+TEST_F(LobbyOnDisplay, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelBlocks) {
   const QImage map = Decoded("data/Salvind/salvind.oim");
   ASSERT_FALSE(map.isNull());
   ScriptedPeer peer;
@@ -281,47 +316,15 @@ TEST_F(DisplayScenario, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelB
   x_.PressKey("Return");
   ASSERT_EQ(peer.WaitForBytes(92, 10s).size(), 92u);
 
-  std::vector<uint8_t> grant;
-  Put(&grant, 0, 4);
-  Put(&grant, 0x00010100, 4);
-  Put(&grant, 0, 4);
-  ASSERT_TRUE(peer.Send(Framed(kMessageAccessGranted, grant)));
-  XWindowId lobby = 0;
-  for (int i = 0; i < 100 && !lobby; ++i) {
-    for (const XWindowId w : x_.WindowsTitled("Salvind")) {
-      if (x_.Area(w).size() == map.size() * 2) lobby = w;
-    }
-    if (!lobby) std::this_thread::sleep_for(100ms);
-  }
+  const XWindowId lobby = Grant(peer, map.size() * 2);
   ASSERT_NE(lobby, 0u) << "the lobby is 1280 x 800";
 
-  // Two rooms: the chess hall, open, and the dice house.
+  // Two rooms: the chess hall and the dice house, both open.
   const char* games[] = {"chess", "dice"};
   std::vector<QRect> rects;
   for (uint32_t id = 1; id <= 2; ++id) {
-    std::vector<uint8_t> info;
-    Put(&info, id, 4);
-    Put(&info, 2130706433, 4);
-    Put(&info, 2101, 2);
-    Put(&info, 0, 2);
-    const std::vector<uint8_t> name = Text(games[id - 1], 32);
-    const std::vector<uint8_t> file = Text(std::string(games[id - 1]) + ".ogi", 16);
-    info.insert(info.end(), name.begin(), name.end());
-    info.insert(info.end(), file.begin(), file.end());
-    Put(&info, 1, 4);
-    const std::vector<uint8_t> set = ServerSet(games[id - 1]);
-    ASSERT_FALSE(set.empty());
-    rects.push_back(SetRect(set));
-    std::vector<uint8_t> image;
-    Put(&image, id, 4);
-    image.insert(image.end(), set.begin(), set.end());
-    std::vector<uint8_t> status;
-    Put(&status, id, 4);
-    Put(&status, 0, 4);
-    Put(&status, 1, 2);
-    ASSERT_TRUE(peer.Send(Framed(kMessageRoomInfo, info)));
-    ASSERT_TRUE(peer.Send(Framed(kMessageGameImage, image)));
-    ASSERT_TRUE(peer.Send(Framed(kMessageRoomStatus, status)));
+    rects.push_back(SetRect(ServerSet(games[id - 1])));
+    ASSERT_TRUE(SendRoom(peer, id, games[id - 1], 0, 1));
   }
   std::this_thread::sleep_for(1500ms);
   const QImage shot = Shot("lobby-scale-2");
@@ -367,6 +370,78 @@ TEST_F(DisplayScenario, AtScaleTwoWindowsAreTwiceTheirSizeAndPicturesWholePixelB
   EXPECT_NE(x_.WaitForWindow("Orva:chess guest", 15s), 0u) << "the double click entered the chess hall";
   x_.RequestClose(x_.WaitForWindow("Orva:chess guest", 1s));
   x_.WaitUntilGone("Orva:chess guest", 5s);
+  x_.RequestClose(lobby);
+  EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
+}
+
+// What a screen reader finds: the lobby window by its title, each building
+// of an open or full room as an item named by its game and status line in
+// reading order, the welcome icon as a button, the welcome window by its
+// title; the reader's focus follows the keys. Needs a session bus of its
+// own (the display leg runs it under dbus-run-session).
+using AccessibleLobby = LobbyOnDisplay;
+
+TEST_F(AccessibleLobby, AScreenReaderFindsEveryRoomByNameAndFollowsTheKeys) {
+  if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus of its own";
+  const QImage map = Decoded("data/Salvind/salvind.oim");
+  ScriptedPeer peer;
+  ASSERT_NE(peer.port(), 0);
+  StartX(WindowManager::kOpenbox);
+  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"},
+               {"SALVIND_SERVER_PORT", std::to_string(peer.port())},
+               {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}});
+  const XWindowId login = ReachLoginWindow();
+  ASSERT_NE(login, 0u);
+  TypeLogIn(login, "guest", "secret7");
+  ASSERT_EQ(peer.WaitForBytes(92, 10s).size(), 92u);
+  const XWindowId lobby = Grant(peer, map.size());
+  ASSERT_NE(lobby, 0u);
+  ASSERT_TRUE(SendRoom(peer, 1, "chess", 3, 1));
+  ASSERT_TRUE(SendRoom(peer, 2, "go", 0, 2));
+  ASSERT_TRUE(SendRoom(peer, 3, "cards", 1, 1));
+  ASSERT_TRUE(SendRoom(peer, 4, "puzzles", 0, 0));  // no status: not offered
+  std::vector<uint8_t> welcome;
+  Put(&welcome, 0, 4);
+  const std::string text = "Welcome!";
+  welcome.insert(welcome.end(), text.begin(), text.end());
+  welcome.push_back(0);
+  ASSERT_TRUE(peer.Send(Framed(kMessageWelcomeText, welcome)));
+  ASSERT_NE(Window("Welcome"), 0u);
+
+  // The tree as the reader walks it, read until the rooms are in it.
+  auto read = [&] {
+    const std::string out = runDir_ + "/access-tree.txt";
+    std::remove(out.c_str());
+    ChildProcess reader;
+    if (!reader.Start({SALVIND_ACCESS_READER}, EnvironmentWith({{"DISPLAY", x_.display()}}), {}, out)) return std::string();
+    reader.WaitExit(20s);
+    std::ifstream in(out);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string items = "list item\tchess, 3 players\n2 list item\tgo, Full\n2 list item\tcards, 1 player\n"
+                            "2 push button\tWelcome";
+  std::string tree;
+  for (int i = 0; i < 30 && tree.find(items) == std::string::npos; ++i) {
+    tree = read();
+    if (tree.find(items) == std::string::npos) std::this_thread::sleep_for(300ms);
+  }
+  std::ofstream(runDir_ + "/access-tree-read.txt") << tree;
+  EXPECT_NE(tree.find(items), std::string::npos) << "the rooms in reading order, then the icon:\n" << tree;
+  EXPECT_NE(tree.find("frame\tSalvind"), std::string::npos) << "the lobby's title names it";
+  EXPECT_NE(tree.find("frame\tWelcome"), std::string::npos) << "the welcome window's title names it";
+  EXPECT_EQ(tree.find("puzzles"), std::string::npos) << "a room without status is not offered";
+
+  // Tab from the lobby: the reader's focus is on the first building.
+  ClickIn(lobby, 630, 5);
+  x_.PressKey("Tab");
+  bool focused = false;
+  for (int i = 0; i < 20 && !focused; ++i) {
+    std::this_thread::sleep_for(200ms);
+    tree = read();
+    focused = tree.find("list item\tchess, 3 players\tfocused") != std::string::npos;
+  }
+  EXPECT_TRUE(focused) << tree;
+
   x_.RequestClose(lobby);
   EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
 }
