@@ -433,6 +433,8 @@ TEST_F(AccessibleLobby, AScreenReaderFindsEveryRoomByNameAndFollowsTheKeys) {
 
   // Tab from the lobby: the reader's focus is on the first building.
   ClickIn(lobby, 630, 5);
+  for (int i = 0; i < 50 && x_.FocusedWindow() != lobby; ++i) std::this_thread::sleep_for(100ms);
+  ASSERT_EQ(x_.FocusedWindow(), lobby) << "the click gives the lobby the keyboard";
   x_.PressKey("Tab");
   bool focused = false;
   for (int i = 0; i < 20 && !focused; ++i) {
