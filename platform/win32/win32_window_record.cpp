@@ -11,6 +11,9 @@
 #include "platform/win32/win32_callback_hold.h"
 #include "platform/win32/win32_state.h"
 
+static_assert(VK_PRIOR == kPlatformKeyPageUp && VK_DOWN == kPlatformKeyDown,
+              "the platform's key codes are the virtual-key codes");
+
 namespace {
 
 PlatformInputHandler g_handler = nullptr;
@@ -94,6 +97,17 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       input.modifiers = Win32Modifiers();
       Win32Report(record, input);
       return 0;
+    case WM_KEYDOWN:
+      // Keys that move rather than type; their virtual-key codes are the
+      // platform's key codes.
+      if (wParam >= kPlatformKeyPageUp && wParam <= kPlatformKeyDown) {
+        input.type = kPlatformInputKey;
+        input.character = static_cast<uint32_t>(wParam);
+        input.modifiers = Win32Modifiers();
+        Win32Report(record, input);
+        return 0;
+      }
+      break;
     case WM_ACTIVATE:
       if (record->type != kPlatformWindowChild) {
         input.type = LOWORD(wParam) == WA_INACTIVE ? kPlatformInputDeactivate : kPlatformInputActivate;

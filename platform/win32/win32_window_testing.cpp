@@ -90,6 +90,32 @@ bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers) {
   return true;
 }
 
+bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers) {
+  HWND focus = GetFocus();
+  if (!focus || !PlatformWindowFocus()) return false;
+  PretendModifiers pretend(modifiers);
+  if (key == kPlatformTestKeyPaste) {
+    SendMessageA(focus, WM_PASTE, 0, 0);
+    return true;
+  }
+  WPARAM vk = 0;
+  switch (key) {
+    case kPlatformTestKeyLeft: vk = VK_LEFT; break;
+    case kPlatformTestKeyRight: vk = VK_RIGHT; break;
+    case kPlatformTestKeyHome: vk = VK_HOME; break;
+    case kPlatformTestKeyEnd: vk = VK_END; break;
+    case kPlatformTestKeyDelete: vk = VK_DELETE; break;
+    case kPlatformTestKeyUp: vk = VK_UP; break;
+    case kPlatformTestKeyDown: vk = VK_DOWN; break;
+    case kPlatformTestKeyPageUp: vk = VK_PRIOR; break;
+    case kPlatformTestKeyPageDown: vk = VK_NEXT; break;
+    default: return false;
+  }
+  SendMessageA(focus, WM_KEYDOWN, vk, 1);
+  SendMessageA(focus, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+  return true;
+}
+
 void PlatformTestRequestClose(PlatformWindow window) {
   if (PlatformWindowRecord* record = Win32Live(window)) SendMessageA(record->hwnd, WM_CLOSE, 0, 0);
 }
