@@ -100,6 +100,14 @@ bool SendRoom(ScriptedPeer& peer, uint32_t id, const std::string& game, uint32_t
          peer.Send(Framed(kMessageRoomStatus, status));
 }
 
+bool SendWelcome(ScriptedPeer& peer, const std::string& text) {
+  std::vector<uint8_t> welcome;
+  Put(&welcome, 0, 4);
+  welcome.insert(welcome.end(), text.begin(), text.end());
+  welcome.push_back(0);
+  return peer.Send(Framed(kMessageWelcomeText, welcome));
+}
+
 // The building's rectangle of a set: four big-endian 16-bit words after
 // its 4-byte magic.
 QRect SetRect(const std::vector<uint8_t>& set) {
@@ -196,12 +204,7 @@ TEST_F(LobbyOnDisplay, TheLobbyShowsItsBuildingsTheWelcomeTextAndAStatusWindow) 
     ASSERT_TRUE(peer.Send(Framed(kMessageRoomStatus, status)));
     ++id;
   }
-  std::vector<uint8_t> welcome;
-  Put(&welcome, 0, 4);
-  const std::string text = "Welcome to Orva!\nSix rooms are open tonight.\nDouble-click a building to play.";
-  welcome.insert(welcome.end(), text.begin(), text.end());
-  welcome.push_back(0);
-  ASSERT_TRUE(peer.Send(Framed(kMessageWelcomeText, welcome)));
+  ASSERT_TRUE(SendWelcome(peer, "Welcome to Orva!\nSix rooms are open tonight.\nDouble-click a building to play."));
   ASSERT_NE(Window("Welcome"), 0u);
 
   // Give the animations and the requests time, then look at the map: away
@@ -400,12 +403,7 @@ TEST_F(AccessibleLobby, AScreenReaderFindsEveryRoomByNameAndFollowsTheKeys) {
   ASSERT_TRUE(SendRoom(peer, 2, "go", 0, 2));
   ASSERT_TRUE(SendRoom(peer, 3, "cards", 1, 1));
   ASSERT_TRUE(SendRoom(peer, 4, "puzzles", 0, 0));  // no status: not offered
-  std::vector<uint8_t> welcome;
-  Put(&welcome, 0, 4);
-  const std::string text = "Welcome!";
-  welcome.insert(welcome.end(), text.begin(), text.end());
-  welcome.push_back(0);
-  ASSERT_TRUE(peer.Send(Framed(kMessageWelcomeText, welcome)));
+  ASSERT_TRUE(SendWelcome(peer, "Welcome!"));
   ASSERT_NE(Window("Welcome"), 0u);
 
   // The tree as the reader walks it, read until the rooms are in it.
