@@ -68,6 +68,23 @@ bool Gate(PlatformWindowRecord* record) {
   return Win32EndReport(record) && let;
 }
 
+// A read-only multi-line box is read, not edited: the arrows, PageUp,
+// PageDown, Home and End scroll it whatever the caret does. True when the
+// key was such a one.
+bool ScrollReadOnly(HWND hwnd, WPARAM key) {
+  const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  if (!(style & ES_MULTILINE) || !(style & ES_READONLY) || Win32Modifiers() != 0) return false;
+  switch (key) {
+    case VK_UP: SendMessageA(hwnd, WM_VSCROLL, SB_LINEUP, 0); return true;
+    case VK_DOWN: SendMessageA(hwnd, WM_VSCROLL, SB_LINEDOWN, 0); return true;
+    case VK_PRIOR: SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0); return true;
+    case VK_NEXT: SendMessageA(hwnd, WM_VSCROLL, SB_PAGEDOWN, 0); return true;
+    case VK_HOME: SendMessageA(hwnd, WM_VSCROLL, SB_TOP, 0); return true;
+    case VK_END: SendMessageA(hwnd, WM_VSCROLL, SB_BOTTOM, 0); return true;
+    default: return false;
+  }
+}
+
 PlatformWindowRecord* Control(PlatformWindow window) {
   PlatformWindowRecord* record = Win32Live(window);
   return record && record->isControl ? record : nullptr;
@@ -82,6 +99,7 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_KEYDOWN || message == WM_PASTE) MessageBeep(MB_OK);
     return 0;
   }
+  if (message == WM_KEYDOWN && ScrollReadOnly(hwnd, wParam)) return 0;
   if (message == WM_CHAR && g_keyFilter) {
     Win32BeginReport(record);
     const bool let = g_keyFilter(record, static_cast<uint32_t>(wParam) & 0xFF, Win32Modifiers());

@@ -289,6 +289,36 @@ def lobby_mismatch(shown, map_picture, rects):
     return None
 
 
+def marked_building(shown, w, h, rects):
+    """The rectangle the focus mark rings (black 3 pixels outside it, white
+    2 pixels outside it), or None."""
+    def pixel(x, y):
+        i = 3 * (y * w + x)
+        return bytes(shown[i:i + 3])
+    for left, top, right, bottom in rects:
+        if left < 3 or top < 3 or right + 2 >= w or bottom + 2 >= h:
+            continue
+        if (pixel(left - 3, top - 3) == b"\0\0\0" and pixel(right + 2, bottom + 2) == b"\0\0\0"
+                and pixel(left - 2, top - 2) == b"\xff\xff\xff"):
+            return (left, top, right, bottom)
+    return None
+
+
+def key_moves_mark(lobby, rects, key, before):
+    """Presses key in the lobby; the building the mark then rings, when it
+    is another than before within the wait, else None."""
+    subprocess.run(["xdotool", "key", key], timeout=30)
+    deadline = time.monotonic() + 5
+    while time.monotonic() < deadline:
+        _, x, y, w, h = lobby
+        _, _, shown = screen_area(x, y, w, h)
+        now = marked_building(shown, w, h, rects)
+        if now and now != before:
+            return now
+        time.sleep(0.3)
+    return None
+
+
 def lobby_part(failures):
     """The demo account reaches the lobby of the real server."""
     map_picture = expected_picture([os.path.join(STAGE, "data", "Salvind", "salvind.oim")], "map")
@@ -335,6 +365,18 @@ def lobby_part(failures):
             time.sleep(0.5)
         if problem:
             failures.append("lobby: " + problem)
+            return
+        # By keyboard: Tab brings the focus mark to a building, Right moves
+        # it on to another.
+        subprocess.run(["xdotool", "windowactivate", "--sync", lobby[0]], timeout=30)
+        first = key_moves_mark(lobby, rects[:-1], "Tab", None)
+        if not first:
+            failures.append("lobby: Tab brought no focus mark to a building")
+            return
+        if not key_moves_mark(lobby, rects[:-1], "Right", first):
+            failures.append("lobby: Right did not move the focus mark on")
+            return
+        save_shot("Salvind", "win32-lobby-keyboard.png")
     finally:
         stop(client)
         stop(server)
