@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/control.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 #include "platform/win32/win32_window_record.h"
 
@@ -125,8 +126,9 @@ PlatformWindowRecord* Make(PlatformWindow parent, const char* systemClass, const
   record->data = data;
   record->owner = parentRecord;
   record->outerOrigin = POINT{rect.left, rect.top};
-  HWND hwnd = CreateWindowExA(0, systemClass, text ? text : "", style, rect.left, rect.top,
-                              std::max(0, rect.right - rect.left), std::max(0, rect.bottom - rect.top),
+  const RECT device = Win32DeviceRect(RECT{rect.left, rect.top, rect.right, rect.bottom});
+  HWND hwnd = CreateWindowExA(0, systemClass, text ? text : "", style, device.left, device.top,
+                              std::max<LONG>(0, device.right - device.left), std::max<LONG>(0, device.bottom - device.top),
                               parentRecord->hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                               Win32Instance(), nullptr);
   if (!hwnd) {
@@ -135,7 +137,7 @@ PlatformWindowRecord* Make(PlatformWindow parent, const char* systemClass, const
   }
   record->hwnd = hwnd;
   SetPropA(hwnd, "pWindow", reinterpret_cast<HANDLE>(data));
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(nullptr)), FALSE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32ControlFontOf(nullptr)), FALSE);
   Win32AddLive(record);
   parentRecord->children.push_back(record);
   record->controlProc = reinterpret_cast<WNDPROC>(
@@ -234,7 +236,7 @@ void PlatformEditSetReadOnly(PlatformWindow edit, bool readOnly) {
 
 void PlatformControlSetFont(PlatformWindow control, PlatformFont font) {
   if (PlatformWindowRecord* record = Control(control)) {
-    SendMessageA(record->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(font)), TRUE);
+    SendMessageA(record->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32ControlFontOf(font)), TRUE);
   }
 }
 

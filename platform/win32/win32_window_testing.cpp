@@ -10,6 +10,7 @@
 
 #include "platform/testing.h"
 #include "platform/win32/win32_state.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_window_record.h"
 #include "platform/window.h"
 
@@ -56,8 +57,9 @@ HWND WindowAt(POINT point) {
 
 void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButton action,
                              uint32_t modifiers) {
-  const POINT point = {screenX, screenY};
-  SetCursorPos(screenX, screenY);
+  // The middle of the logical pixel's block.
+  const POINT point = {Win32ToDevice(screenX) + Win32Scale() / 2, Win32ToDevice(screenY) + Win32Scale() / 2};
+  SetCursorPos(point.x, point.y);
   HWND target = GetCapture();
   if (!target) target = WindowAt(point);
   if (!target) return;
@@ -80,7 +82,9 @@ void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButto
   SendMessageA(target, message, keys, MAKELPARAM(static_cast<WORD>(local.x), static_cast<WORD>(local.y)));
 }
 
-void PlatformTestSetPointer(int32_t screenX, int32_t screenY) { SetCursorPos(screenX, screenY); }
+void PlatformTestSetPointer(int32_t screenX, int32_t screenY) {
+  SetCursorPos(Win32ToDevice(screenX) + Win32Scale() / 2, Win32ToDevice(screenY) + Win32Scale() / 2);
+}
 
 bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers) {
   HWND focus = GetFocus();

@@ -27,7 +27,11 @@ class DefaultBoxAnswer : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
 #ifndef _WIN32
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
   // One logical pixel is one pixel of the tests' pictures.
+#ifdef _WIN32
+  if (!std::getenv("SALVIND_SCALE")) _putenv_s("SALVIND_SCALE", "1");
+#else
   setenv("SALVIND_SCALE", "1", 0);
 #endif
   // What the tests see does not hang on the desktop's wish for less motion;

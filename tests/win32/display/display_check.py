@@ -134,8 +134,9 @@ def client_tree():
     return tree
 
 
-def start_client(tree, port):
-    env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
+def start_client(tree, port, **more):
+    env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all",
+               **more)
     return subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -219,6 +220,30 @@ def peer_part(failures):
         if b"alice" not in body:
             failures.append("access request: the typed user name is not in the body")
         connection.close()
+    finally:
+        stop(client)
+        peer.close()
+
+
+def scale_part(failures):
+    """SALVIND_SCALE=2: the gate twice its size, each pixel a 2 x 2 block; the
+    login window twice its size."""
+    gate_png = os.path.join(WORK, "gate2.png")
+    run(INSPECT, "file", os.path.join(STAGE, "data", "Salvind", "start.oim"), "--png", gate_png)
+    gate = read_ppm(run("convert", gate_png, "-scale", "200%", "-depth", "8", "ppm:-"))
+    peer = socket.socket()
+    peer.bind(("127.0.0.1", 0))
+    peer.listen(1)
+    client = start_client(client_tree(), peer.getsockname()[1], SALVIND_SCALE="2")
+    try:
+        problem = wait_for_picture("Gate", gate, "win32-gate-scale2.png")
+        if problem:
+            failures.append("gate at scale 2: " + problem)
+        if not wait_for_window("Login", (800, 520)):
+            failures.append("login at scale 2: no window of 800 x 520")
+        else:
+            time.sleep(1.0)
+            save_shot("Login", "win32-login-scale2.png")
     finally:
         stop(client)
         peer.close()
@@ -389,6 +414,7 @@ def main():
     failures = []
     try:
         peer_part(failures)
+        scale_part(failures)
         lobby_part(failures)
         return failures
     finally:
