@@ -98,6 +98,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       input.modifiers = Win32Modifiers();
       Win32Report(record, input);
       return 0;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (Win32AnswerGetObject(record, wParam, lParam, &answer)) return answer;
+      break;
+    }
     case WM_KEYDOWN:
       // Keys that move rather than type; their virtual-key codes are the
       // platform's key codes.
