@@ -99,8 +99,9 @@ void Choose(const LobbyFocusItem& item) {
   g_lobbyFocus.roomId = item.room ? item.room->id : 0;
   g_lobbyFocus.marked = true;
   g_lobbyFocus.markRect = Inflated(item.rect, kMarkGap);
-  g_lobbyFocus.anchor = g_lobbyFocus.pointer;
-  g_lobbyFocus.anchorKnown = g_lobbyFocus.pointerKnown;
+  // Where the pointer is now: one moved since the last idle pass is no
+  // move away from the keys' choice.
+  g_lobbyFocus.anchor = WindowPointerPoint(g_gate.window);
   RepaintMarkArea(g_lobbyFocus.markRect);
   // As if the pointer rested on the building's middle.
   if (item.room) {
@@ -163,13 +164,7 @@ uint16_t LobbyFocusKey(const Event* event) {
 }
 
 bool LobbyFocusIdle(Point pointer) {
-  g_lobbyFocus.pointer = pointer;
-  g_lobbyFocus.pointerKnown = true;
   if (!g_lobbyFocus.marked) return false;
-  if (!g_lobbyFocus.anchorKnown) {
-    g_lobbyFocus.anchor = pointer;
-    g_lobbyFocus.anchorKnown = true;
-  }
   if (pointer.x == g_lobbyFocus.anchor.x && pointer.y == g_lobbyFocus.anchor.y) {
     // Shown again after the lobby was away (a deactivation hides it).
     if (Room* room = LobbyFocusRoom()) {

@@ -24,9 +24,6 @@ struct LobbyFocus {
   bool marked;        // the keys chose it: the mark shows
   Rect markRect;      // where the mark stands while marked
   Point anchor;       // the pointer when the keys chose, in lobby coordinates
-  bool anchorKnown;
-  Point pointer;      // the pointer at the last idle report
-  bool pointerKnown;
 };
 extern LobbyFocus g_lobbyFocus;
 

@@ -127,6 +127,8 @@ const List* WindowsList();
 // The window object of a platform window, nullptr when it is none of ours.
 Window* WindowFromHandle(PlatformWindow handle);
 
+// Where the pointer is now, in the window's drawing-area coordinates.
+Point WindowPointerPoint(const Window* window);
 // A timer callback: sends EventIdle with the pointer position and the
 // modifier bits to every window, newest first.
 void WindowsIdleTick(Timer* timer, UserData userData);

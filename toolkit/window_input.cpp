@@ -219,6 +219,16 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
   return false;
 }
 
+Point WindowPointerPoint(const Window* window) {
+  int32_t px = 0;
+  int32_t py = 0;
+  PlatformPointerPosition(&px, &py);
+  int32_t ox = 0;
+  int32_t oy = 0;
+  if (window && window->handle) PlatformWindowClientOrigin(window->handle, &ox, &oy);
+  return Point{Clamp16(px - ox), Clamp16(py - oy)};
+}
+
 void WindowsIdleTick(Timer*, UserData) {
   const List* list = WindowsList();
   if (!list) return;
@@ -227,16 +237,10 @@ void WindowsIdleTick(Timer*, UserData) {
   for (ListNode* node = list->head; node; node = node->next) {
     windows.push_back(static_cast<Window*>(node->data));
   }
-  int32_t px = 0;
-  int32_t py = 0;
-  PlatformPointerPosition(&px, &py);
   const uint32_t modifiers = WindowModifierBits(PlatformModifierKeys());
   for (Window* w : windows) {
     if (!WindowIsListed(w) || !w->handle) continue;
-    int32_t ox = 0;
-    int32_t oy = 0;
-    PlatformWindowClientOrigin(w->handle, &ox, &oy);
-    const Point point{Clamp16(px - ox), Clamp16(py - oy)};
+    const Point point = WindowPointerPoint(w);
     Send(w, EventIdle, &point, nullptr, modifiers);
   }
 }

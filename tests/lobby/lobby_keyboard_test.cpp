@@ -175,6 +175,18 @@ TEST_F(LobbyKeyboardTest, ThePointerAndTheKeysShareTheCurrentBuilding) {
   ASSERT_TRUE(HarnessType(13));
   HarnessFlush();
   EXPECT_EQ(right->entering, 1);
+
+  // A pointer moved just before a key, with no idle pass between, is where
+  // the keys' choice stands from: the next pass keeps the mark.
+  int32_t sx = 0;
+  int32_t sy = 0;
+  HarnessToScreen(g_gate.window, 600, 20, &sx, &sy);
+  PlatformTestSetPointer(sx, sy);
+  Press(Key::kTab);
+  ASSERT_TRUE(g_lobbyFocus.marked);
+  Idle(600, 20);
+  EXPECT_TRUE(g_lobbyFocus.marked);
+  EXPECT_TRUE(MarkedAround(kBelow));
 }
 
 }  // namespace
