@@ -8,6 +8,7 @@
 #include "media/building_set.h"
 #include "media/image.h"
 #include "media/image_draw.h"
+#include "shell/motion.h"
 #include "toolkit/alert.h"
 #include "toolkit/window.h"
 
@@ -61,6 +62,8 @@ void RoomDraw(Room* room) {
       AnimationDraw(room->idle);
     } else {
       AnimationStart(room->idle);
+      // Reduced motion: the building rests on the first frame just drawn.
+      if (MotionReduced()) AnimationStop(room->idle);
     }
     return;
   }
@@ -80,9 +83,15 @@ void RoomRedraw(Room* room) {
   DrawEnd(window);
 }
 
-void RoomEnterAt(Point point) {
-  Room* room = RoomAtPoint(point);
+void RoomEnterAt(Point point) { RoomEnter(RoomAtPoint(point)); }
+
+void RoomEnter(Room* room) {
   if (!room || !room->enter) return;
+  if (MotionReduced()) {
+    // The game starts at once, as when the enter animation has ended.
+    GameLaunch(room->enter, 0, reinterpret_cast<UserData>(room));
+    return;
+  }
   if (room->idle) AnimationStop(room->idle);
   room->entering = 1;
   AnimationStart(room->enter);

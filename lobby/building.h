@@ -26,6 +26,9 @@ void RoomRedraw(Room* room);
 // The double click's half for buildings: the room at point, if it has an
 // enter animation, stops idling and plays it; its end launches the game.
 void RoomEnterAt(Point point);
+// Enters room as a double click on it does: with an enter animation, it
+// stops idling and plays it; its end launches the game.
+void RoomEnter(Room* room);
 
 // Replaces the room's rectangle, animations and closed picture by those of
 // set, which is in file order and is converted in place. A set that is

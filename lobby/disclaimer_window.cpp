@@ -99,6 +99,8 @@ void DisclaimerShow() {
   if (!MakeButton(&d.decline, kDisclaimerRectDecline, "Decline")) return;
   WindowSetCancelButton(d.window, d.decline);
   WindowSetModal(d.window);
+  // The text is what the window is for: the keys scroll it from the start.
+  EditBoxSetFocus(d.text);
 }
 
 void DisclaimerClose() {

@@ -4,6 +4,7 @@
 #include "media/image.h"
 #include "media/image_draw.h"
 #include "shell/data_path.h"
+#include "shell/motion.h"
 #include "shell/os_services.h"
 #include "shell/timer.h"
 #include "toolkit/alert.h"
@@ -115,7 +116,7 @@ uint16_t GateEventProc(void*, Event* event) {
 }
 
 void GateZoom() {
-  if (!g_gate.window || !g_gate.picture) return;
+  if (!g_gate.window || !g_gate.picture || MotionReduced()) return;
   DrawBegin(g_gate.window);
   for (const Rect& source : kGateZoomTable) {
     SleepTicks(kGateZoomStepTicks);

@@ -3,6 +3,8 @@
 #include "core/list.h"
 #include "lobby/building.h"
 #include "lobby/gate.h"
+#include "lobby/lobby_access.h"
+#include "lobby/lobby_focus.h"
 #include "lobby/login_window.h"
 #include "lobby/room.h"
 #include "lobby/status_window.h"
@@ -113,19 +115,25 @@ void LobbyShow() {
   WindowSetProc(window, &LobbyEventProc);
   WindowSetTitle(window, "Salvind");
   WindowSetDefaultParent(window);
+  WindowSetOwnsTab(window, 1);
+  LobbyFocusReset();
+  LobbyAccessReset();
   LobbyDrawMap(&g_gate.rect);
 }
 
 uint16_t LobbyEventProc(void*, Event* event) {
   switch (event->type) {
     case EventIdle: {
+      LobbyAccessRefresh();
       if (g_lobby.active != 1) return 0;
+      if (LobbyFocusIdle(event->point)) return 1;
       Room* room = RoomAtPoint(event->point);
       if (room) {
         StatusWindowShowFor(room, event->point);
       } else {
         StatusWindowHide();
       }
+      LobbyFocusPointerAt(room);
       return 1;
     }
     case EventActivate:
@@ -147,6 +155,9 @@ uint16_t LobbyEventProc(void*, Event* event) {
     case EventDoubleClick:
       DoubleClick(event->point);
       return 1;
+    case EventChar:
+    case EventKey:
+      return LobbyFocusKey(event);
     default:
       return 0;
   }
@@ -191,6 +202,7 @@ void LobbyDrawMap(const Rect* rect) {
 
 void LobbyDrawBackground(DrawTarget target) {
   if (g_lobby.map) ImageDraw(g_lobby.map, target, &g_gate.rect, nullptr, kDrawModeCopy);
+  LobbyFocusDrawMark(target);
 }
 
 void LobbyDeletePictures() {

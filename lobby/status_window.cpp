@@ -100,6 +100,14 @@ uint16_t StatusWindowEventProc(void* source, Event* event) {
                 WindowGetUserData(lobby));
       return 1;
     }
+    case EventChar:
+    case EventKey: {
+      // Keys typed while a click left the keyboard here belong to the lobby.
+      Window* lobby = window ? window->parent : nullptr;
+      if (!lobby) return 0;
+      return EventSend(lobby, WindowGetProc(lobby), event->type, nullptr, nullptr, event->key, 0, 0,
+                       WindowGetUserData(lobby));
+    }
     default:
       return 0;
   }

@@ -77,6 +77,10 @@ enum PlatformTestKey : int {
   kPlatformTestKeyEnd = 3,
   kPlatformTestKeyDelete = 4,
   kPlatformTestKeyPaste = 5,  // the desktop's paste key (Ctrl+V)
+  kPlatformTestKeyUp = 6,
+  kPlatformTestKeyDown = 7,
+  kPlatformTestKeyPageUp = 8,
+  kPlatformTestKeyPageDown = 9,
 };
 bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers);
 // Puts text (UTF-8) on the clipboard and in the selection the middle button pastes.

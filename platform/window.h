@@ -56,6 +56,20 @@ enum PlatformInputType : uint16_t {
   kPlatformInputExpose = 9,       // rect must be painted into the buffer now
   kPlatformInputMoved = 10,       // x, y: the new outer position in placement coordinates
   kPlatformInputCommand = 11,     // control (a child control) reports code (platform/control.h)
+  kPlatformInputKey = 12,         // a key that moves rather than types: character is a kPlatformKey code, modifiers
+};
+
+// The keys of kPlatformInputKey. Controls keep these for themselves (an edit
+// box moves its caret or scrolls); only windows of the toolkit report them.
+enum : uint32_t {
+  kPlatformKeyPageUp = 0x21,
+  kPlatformKeyPageDown = 0x22,
+  kPlatformKeyEnd = 0x23,
+  kPlatformKeyHome = 0x24,
+  kPlatformKeyLeft = 0x25,
+  kPlatformKeyUp = 0x26,
+  kPlatformKeyRight = 0x27,
+  kPlatformKeyDown = 0x28,
 };
 
 // One raw input report. Points are in the window's drawing-area coordinates
@@ -65,7 +79,7 @@ struct PlatformInput {
   int32_t x;
   int32_t y;
   uint32_t modifiers;
-  uint32_t character;
+  uint32_t character;       // Character: the character; Key: the kPlatformKey code
   PlatformRect rect;
   PlatformWindow control;  // Command only
   uint32_t code;           // Command only: the notification code

@@ -17,6 +17,10 @@ enum EventType : uint16_t {
   EventButtonUp = 136,
   EventDoubleClick = 137,
   EventChar = 138,
+  // A key that moves rather than types (arrows, PageUp, PageDown, Home,
+  // End) in a window without a control holding the keyboard: its kKey code
+  // in bits 0-7 of key, the modifier bits above.
+  EventKey = 139,
 };
 
 // Modifier bits of Event::key.
@@ -25,6 +29,18 @@ enum : uint32_t {
   kKeyControl = 0x02000000u,
   kKeyAlt = 0x04000000u,
   kKeyCharMask = 0x000000FFu,
+};
+
+// Codes of EventKey.
+enum : uint32_t {
+  kKeyPageUp = 0x21,
+  kKeyPageDown = 0x22,
+  kKeyEnd = 0x23,
+  kKeyHome = 0x24,
+  kKeyLeft = 0x25,
+  kKeyUp = 0x26,
+  kKeyRight = 0x27,
+  kKeyDown = 0x28,
 };
 
 struct Event {

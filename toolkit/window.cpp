@@ -284,6 +284,10 @@ void WindowSetDefaultButton(Window* window, Button* button) {
 }
 void WindowSetCancelButton(Window* window, Button* button) { window->cancelButton = button; }
 
+void WindowSetOwnsTab(Window* window, uint16_t on) {
+  if (window) window->ownsTab = on ? 1 : 0;
+}
+
 void WindowSetDefaultParent(Window* window) { g_defaultParent = window ? window->handle : nullptr; }
 PlatformWindow WindowGetDefaultParent() { return g_defaultParent; }
 

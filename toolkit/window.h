@@ -54,6 +54,10 @@ struct Window {
   uint32_t isDialog;  // bit 0 of windowKind
   Button* defaultButton;  // pressed by Enter
   Button* cancelButton;   // pressed by Escape
+  // Tab and Shift+Tab go to the procedure first (EventChar) while the window
+  // or one of its plain child windows holds the keyboard: the window moves
+  // a focus of its own among things it draws.
+  uint16_t ownsTab;
   // What the window shows: width x height pixels, white when made. The
   // platform presents it; drawing writes into it.
   PixelBuffer buffer;
@@ -104,6 +108,9 @@ Window* WindowGetModal();
 void WindowSetDefaultButton(Window* window, Button* button);
 // Escape presses button.
 void WindowSetCancelButton(Window* window, Button* button);
+// ownsTab = on (see Window::ownsTab); a Tab the procedure leaves (result 0)
+// moves the focus among the controls as usual.
+void WindowSetOwnsTab(Window* window, uint16_t on);
 // Records the program's main window, the owner of system-failure boxes.
 void WindowSetDefaultParent(Window* window);
 // The main window's platform handle, nullptr until set.
@@ -120,6 +127,8 @@ const List* WindowsList();
 // The window object of a platform window, nullptr when it is none of ours.
 Window* WindowFromHandle(PlatformWindow handle);
 
+// Where the pointer is now, in the window's drawing-area coordinates.
+Point WindowPointerPoint(const Window* window);
 // A timer callback: sends EventIdle with the pointer position and the
 // modifier bits to every window, newest first.
 void WindowsIdleTick(Timer* timer, UserData userData);

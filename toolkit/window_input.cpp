@@ -72,6 +72,7 @@ bool IsInput(PlatformInputType type) {
     case kPlatformInputActivate:
     case kPlatformInputDeactivate:
     case kPlatformInputCommand:
+    case kPlatformInputKey:
       return true;
     default:
       return false;
@@ -87,12 +88,25 @@ void FocusByTab(PlatformWindow target) {
   if (object && *object == kObjectKindEditBox) EditBoxSetSelection(reinterpret_cast<EditBox*>(object), 0, 32000);
 }
 
+// A window that moves a focus of its own among what it draws takes Tab
+// first while it, or a plain child window of it (no control), holds the
+// keyboard.
+bool OfferedTab(Window* w, PlatformWindow handle, uint32_t ch, uint32_t modifiers) {
+  if (ch != 9 || !w->ownsTab) return false;
+  const PlatformWindow focus = PlatformWindowFocus();
+  const Window* holder = WindowFromHandle(focus);
+  if (focus != handle && !(holder && holder->parent == w)) return false;
+  return EventSend(w, w->proc, EventChar, nullptr, nullptr, ch | WindowModifierBits(modifiers), 0, 0,
+                   w->userData) != 0;
+}
+
 void Send(Window* w, uint16_t type, const Point* point, const Rect* rect, uint32_t key) {
   EventSend(w, w->proc, type, point, rect, key, 0, 0, w->userData);
 }
 
 void RouteCharacter(Window* w, PlatformWindow handle, uint32_t character, uint32_t modifiers) {
   const uint32_t ch = character & kKeyCharMask;
+  if (OfferedTab(w, handle, ch, modifiers)) return;
   if (ch == 9) {
     const PlatformWindow focus = PlatformWindowFocus();
     if (focus && focus != handle && IsDescendant(focus, handle)) {
@@ -208,8 +222,21 @@ bool WindowHandleInput(PlatformWindow handle, const PlatformInput& input) {
     case kPlatformInputCommand:
       ControlRouteCommand(input.control, input.code);
       return true;
+    case kPlatformInputKey:
+      Send(w, EventKey, nullptr, nullptr, (input.character & kKeyCharMask) | modifiers);
+      return true;
   }
   return false;
+}
+
+Point WindowPointerPoint(const Window* window) {
+  int32_t px = 0;
+  int32_t py = 0;
+  PlatformPointerPosition(&px, &py);
+  int32_t ox = 0;
+  int32_t oy = 0;
+  if (window && window->handle) PlatformWindowClientOrigin(window->handle, &ox, &oy);
+  return Point{Clamp16(px - ox), Clamp16(py - oy)};
 }
 
 void WindowsIdleTick(Timer*, UserData) {
@@ -220,16 +247,10 @@ void WindowsIdleTick(Timer*, UserData) {
   for (ListNode* node = list->head; node; node = node->next) {
     windows.push_back(static_cast<Window*>(node->data));
   }
-  int32_t px = 0;
-  int32_t py = 0;
-  PlatformPointerPosition(&px, &py);
   const uint32_t modifiers = WindowModifierBits(PlatformModifierKeys());
   for (Window* w : windows) {
     if (!WindowIsListed(w) || !w->handle) continue;
-    int32_t ox = 0;
-    int32_t oy = 0;
-    PlatformWindowClientOrigin(w->handle, &ox, &oy);
-    const Point point{Clamp16(px - ox), Clamp16(py - oy)};
+    const Point point = WindowPointerPoint(w);
     Send(w, EventIdle, &point, nullptr, modifiers);
   }
 }

@@ -398,10 +398,25 @@ void PlatformControlRecord::TypeText(const std::vector<uint32_t>& characters, ui
   if (refused && Editable()) PlatformBeep();
 }
 
+bool PlatformControlRecord::ScrollReadOnly(const QKeyEvent& key) {
+  if (!multi || !multi->isReadOnly() || key.modifiers() != Qt::NoModifier) return false;
+  QScrollBar* bar = multi->verticalScrollBar();
+  switch (key.key()) {
+    case Qt::Key_Up: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+    case Qt::Key_Down: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
+    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderPageStepSub); return true;
+    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderPageStepAdd); return true;
+    case Qt::Key_Home: bar->triggerAction(QAbstractSlider::SliderToMinimum); return true;
+    case Qt::Key_End: bar->triggerAction(QAbstractSlider::SliderToMaximum); return true;
+    default: return false;
+  }
+}
+
 bool PlatformControlRecord::FilterKey(QObject* watched, QKeyEvent* key) {
   // The control's own handling of a key the filter let through.
   if (passing_) return false;
   if (!TakesInput()) return true;
+  if (ScrollReadOnly(*key)) return true;
   const std::vector<uint32_t> characters = CharactersOf(*key);
   if (characters.empty()) {
     RememberSelection();

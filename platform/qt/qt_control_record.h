@@ -64,6 +64,10 @@ struct PlatformControlRecord : public PlatformWindowRecord {
   // Offers one character to the key filter; true lets the control have it.
   bool Offer(uint32_t character, uint32_t modifiers);
   bool FilterKey(QObject* watched, QKeyEvent* key);
+  // A read-only multi-line box is read, not edited: the arrows, PageUp,
+  // PageDown, Home and End scroll it whatever the caret does. True when
+  // the key was such a one.
+  bool ScrollReadOnly(const QKeyEvent& key);
   // Offers each character of a composed text in turn and types the ones let
   // through; characters outside Latin-1 are refused with a beep.
   void TypeText(const std::vector<uint32_t>& characters, uint32_t modifiers);

@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 #include "platform/loop.h"
+#include "platform/qt/qt_access.h"
+#include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_start_environment.h"
 #include "platform/qt/qt_state.h"
 
@@ -132,14 +134,15 @@ bool PlatformInit(int* argc, char** argv) {
   if (g_app) return true;
   // Games started later get the environment as it was, not ours below.
   QtStartEnvironmentCapture();
-  // Pixels are ours: one logical pixel is one device pixel everywhere.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  qunsetenv("QT_SCALE_FACTOR");
+  // Pixels are ours: one logical pixel is N x N device pixels on a dense
+  // screen, N whole.
+  QtScaleConfigure();
   qputenv("QT_QPA_PLATFORMTHEME", "");
   QApplication::setDesktopSettingsAware(false);
   g_app = StartApplication(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setQuitOnLastWindowClosed(false);
+  QtAccessInstall();
   InstallSignalHandlers();
   g_quitPosted = false;
   QtClockAppStarted();

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "platform/qt/qt_state.h"
+#include "platform/qt/qt_window_record.h"
 #include "platform/text.h"
 
 struct PlatformFontRecord {
@@ -119,17 +120,26 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   if (y + lineHeight + slack <= top || y - slack >= bottom) return;
 
   QImage image(reinterpret_cast<uchar*>(pixels), width, height, width * 4, QImage::Format_RGB32);
+  const QRect area(left, top, right - left, bottom - top);
+  const QPoint baseline(static_cast<int>(x), static_cast<int>(y + metrics.ascent()));
+  // Text in a window shown enlarged is drawn again at the screen's resolution.
+  PlatformWindowRecord* shown = QtWindowOfBuffer(pixels);
+  if (shown && shown->devicePixelRatioF() <= 1.0) shown = nullptr;
+  const QImage before = shown ? image.copy(area) : QImage();
   {
     QPainter painter(&image);
-    painter.setClipRect(QRect(left, top, right - left, bottom - top));
+    painter.setClipRect(area);
     painter.setFont(qfont);
     painter.setPen(QColor(QRgb(colour & 0x00FFFFFF)));
-    painter.drawText(QPoint(static_cast<int>(x), static_cast<int>(y + metrics.ascent())), string);
+    painter.drawText(baseline, string);
   }
   // Qt writes opaque pixels as 0xFFRRGGBB; the program's pixels keep the top
   // byte 0.
   for (int32_t row = top; row < bottom; ++row) {
     uint32_t* p = pixels + static_cast<size_t>(row) * static_cast<size_t>(width);
     for (int32_t column = left; column < right; ++column) p[column] &= 0x00FFFFFF;
+  }
+  if (shown) {
+    shown->textOverlay.Add({area, before, image.copy(area), qfont, string, baseline, QRgb(colour & 0x00FFFFFF)});
   }
 }

@@ -212,6 +212,7 @@ void PlatformWindowSetBuffer(PlatformWindow window, const uint32_t* pixels, int3
                              int32_t height) {
   PlatformWindowRecord* record = Live(window);
   if (!record) return;
+  record->textOverlay.Clear();
   if (!pixels || width <= 0 || height <= 0) {
     record->image = QImage();
     return;

@@ -2,6 +2,7 @@
 
 #include "platform/qt/qt_window_record.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -33,6 +34,20 @@ Qt::WindowFlags FlagsFor(PlatformWindowType type, uint32_t decorations) {
   return flags;
 }
 
+uint32_t NavigationKeyOf(int key) {
+  switch (key) {
+    case Qt::Key_PageUp: return kPlatformKeyPageUp;
+    case Qt::Key_PageDown: return kPlatformKeyPageDown;
+    case Qt::Key_End: return kPlatformKeyEnd;
+    case Qt::Key_Home: return kPlatformKeyHome;
+    case Qt::Key_Left: return kPlatformKeyLeft;
+    case Qt::Key_Up: return kPlatformKeyUp;
+    case Qt::Key_Right: return kPlatformKeyRight;
+    case Qt::Key_Down: return kPlatformKeyDown;
+    default: return 0;
+  }
+}
+
 }  // namespace
 
 void PlatformSetInputHandler(PlatformInputHandler handler) { g_handler = handler; }
@@ -44,6 +59,14 @@ bool QtWindowIsLive(const PlatformWindowRecord* record) {
 std::vector<PlatformWindowRecord*>& QtWindowZOrder() { return g_zOrder; }
 
 PlatformWindowRecord* QtWindowCaptureRecord() { return g_capture; }
+
+PlatformWindowRecord* QtWindowOfBuffer(const uint32_t* pixels) {
+  if (!pixels) return nullptr;
+  for (PlatformWindowRecord* record : g_live) {
+    if (!record->image.isNull() && reinterpret_cast<const uint32_t*>(record->image.constBits()) == pixels) return record;
+  }
+  return nullptr;
+}
 
 void PlatformWindowSetCapture(PlatformWindow window) { g_capture = QtWindowIsLive(window) ? window : nullptr; }
 void PlatformWindowReleaseCapture() { g_capture = nullptr; }
@@ -84,6 +107,10 @@ void PlatformWindowRecord::Detach() {
   data = 0;
   handler = nullptr;
   image = QImage();
+  for (const unsigned id : access.ids) {
+    if (id != 0) QAccessible::deleteAccessibleInterface(id);
+  }
+  access = QtAccessState{};
   // Children and owned windows outlive us: the toolkit destroys them itself.
   const QObjectList kids = QObject::children();
   for (QObject* object : kids) {
@@ -221,6 +248,7 @@ void PlatformWindowRecord::paintEvent(QPaintEvent* event) {
     const QRegion rest = QRegion(r) - QRegion(inImage);
     for (const QRect& blank : rest) painter.fillRect(blank, Qt::white);
   }
+  textOverlay.Paint(painter, image, region);
 }
 
 void PlatformWindowRecord::ReportMouse(PlatformInputType type_, QMouseEvent* event) {
@@ -268,6 +296,12 @@ void PlatformWindowRecord::keyPressEvent(QKeyEvent* event) {
       return;
     default:
       break;
+  }
+  if (const uint32_t code = NavigationKeyOf(event->key())) {
+    input.type = kPlatformInputKey;
+    input.character = code;
+    Report(input);
+    return;
   }
   const QString text = event->text();
   for (const QChar c : text) {

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "platform/qt/qt_access.h"
+#include "platform/qt/qt_text_overlay.h"
 #include "platform/window.h"
 
 struct PlatformWindowRecord : public QWidget {
@@ -41,6 +43,8 @@ struct PlatformWindowRecord : public QWidget {
   uint32_t decorations = 0;      // the kPlatformDecor bits it was made with
   bool stayOnTop = false;        // kept above every window without it
   bool exposedOnce = false;
+  QtTextOverlay textOverlay;     // sharp text over the enlarged buffer
+  QtAccessState access;          // the items the program describes for readers
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -92,6 +96,8 @@ class QtRecordHold {
 bool QtWindowIsLive(const PlatformWindowRecord* record);
 // Top-level records, topmost first (shown or raised last comes first).
 std::vector<PlatformWindowRecord*>& QtWindowZOrder();
+// The live record whose buffer is pixels, or nullptr.
+PlatformWindowRecord* QtWindowOfBuffer(const uint32_t* pixels);
 // The record holding the capture, or nullptr.
 PlatformWindowRecord* QtWindowCaptureRecord();
 

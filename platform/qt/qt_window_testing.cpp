@@ -135,6 +135,10 @@ bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers) {
     case kPlatformTestKeyHome: return SendKey(Qt::Key_Home, modifiers, QString());
     case kPlatformTestKeyEnd: return SendKey(Qt::Key_End, modifiers, QString());
     case kPlatformTestKeyDelete: return SendKey(Qt::Key_Delete, modifiers, QString());
+    case kPlatformTestKeyUp: return SendKey(Qt::Key_Up, modifiers, QString());
+    case kPlatformTestKeyDown: return SendKey(Qt::Key_Down, modifiers, QString());
+    case kPlatformTestKeyPageUp: return SendKey(Qt::Key_PageUp, modifiers, QString());
+    case kPlatformTestKeyPageDown: return SendKey(Qt::Key_PageDown, modifiers, QString());
     case kPlatformTestKeyPaste:
       return SendKey(Qt::Key_V, modifiers | kPlatformModControl, QString(QChar(0x16)));
   }

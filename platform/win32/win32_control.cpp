@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/control.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 #include "platform/win32/win32_window_record.h"
 
@@ -68,6 +69,23 @@ bool Gate(PlatformWindowRecord* record) {
   return Win32EndReport(record) && let;
 }
 
+// A read-only multi-line box is read, not edited: the arrows, PageUp,
+// PageDown, Home and End scroll it whatever the caret does. True when the
+// key was such a one.
+bool ScrollReadOnly(HWND hwnd, WPARAM key) {
+  const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  if (!(style & ES_MULTILINE) || !(style & ES_READONLY) || Win32Modifiers() != 0) return false;
+  switch (key) {
+    case VK_UP: SendMessageA(hwnd, WM_VSCROLL, SB_LINEUP, 0); return true;
+    case VK_DOWN: SendMessageA(hwnd, WM_VSCROLL, SB_LINEDOWN, 0); return true;
+    case VK_PRIOR: SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0); return true;
+    case VK_NEXT: SendMessageA(hwnd, WM_VSCROLL, SB_PAGEDOWN, 0); return true;
+    case VK_HOME: SendMessageA(hwnd, WM_VSCROLL, SB_TOP, 0); return true;
+    case VK_END: SendMessageA(hwnd, WM_VSCROLL, SB_BOTTOM, 0); return true;
+    default: return false;
+  }
+}
+
 PlatformWindowRecord* Control(PlatformWindow window) {
   PlatformWindowRecord* record = Win32Live(window);
   return record && record->isControl ? record : nullptr;
@@ -82,6 +100,7 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_KEYDOWN || message == WM_PASTE) MessageBeep(MB_OK);
     return 0;
   }
+  if (message == WM_KEYDOWN && ScrollReadOnly(hwnd, wParam)) return 0;
   if (message == WM_CHAR && g_keyFilter) {
     Win32BeginReport(record);
     const bool let = g_keyFilter(record, static_cast<uint32_t>(wParam) & 0xFF, Win32Modifiers());
@@ -107,8 +126,9 @@ PlatformWindowRecord* Make(PlatformWindow parent, const char* systemClass, const
   record->data = data;
   record->owner = parentRecord;
   record->outerOrigin = POINT{rect.left, rect.top};
-  HWND hwnd = CreateWindowExA(0, systemClass, text ? text : "", style, rect.left, rect.top,
-                              std::max(0, rect.right - rect.left), std::max(0, rect.bottom - rect.top),
+  const RECT device = Win32DeviceRect(RECT{rect.left, rect.top, rect.right, rect.bottom});
+  HWND hwnd = CreateWindowExA(0, systemClass, text ? text : "", style, device.left, device.top,
+                              std::max<LONG>(0, device.right - device.left), std::max<LONG>(0, device.bottom - device.top),
                               parentRecord->hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                               Win32Instance(), nullptr);
   if (!hwnd) {
@@ -117,7 +137,7 @@ PlatformWindowRecord* Make(PlatformWindow parent, const char* systemClass, const
   }
   record->hwnd = hwnd;
   SetPropA(hwnd, "pWindow", reinterpret_cast<HANDLE>(data));
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(nullptr)), FALSE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32ControlFontOf(nullptr)), FALSE);
   Win32AddLive(record);
   parentRecord->children.push_back(record);
   record->controlProc = reinterpret_cast<WNDPROC>(
@@ -216,7 +236,7 @@ void PlatformEditSetReadOnly(PlatformWindow edit, bool readOnly) {
 
 void PlatformControlSetFont(PlatformWindow control, PlatformFont font) {
   if (PlatformWindowRecord* record = Control(control)) {
-    SendMessageA(record->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32FontOf(font)), TRUE);
+    SendMessageA(record->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Win32ControlFontOf(font)), TRUE);
   }
 }
 

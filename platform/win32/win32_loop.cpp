@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/loop.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 
 namespace {
@@ -37,6 +38,7 @@ void Win32RunQuitRequest() {
 
 bool PlatformInit(int*, char**) {
   if (g_started) return true;
+  Win32ScaleChoose();
   if (!Win32ClockStart()) return false;
   SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
   g_started = true;

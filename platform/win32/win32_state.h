@@ -34,6 +34,9 @@ void Win32NetShutdown();
 
 // The GDI font of a platform font; the default GUI font for nullptr.
 HFONT Win32FontOf(PlatformFont font);
+// The same font at the screen's scale, for controls (the system draws their
+// text in device pixels).
+HFONT Win32ControlFontOf(PlatformFont font);
 
 // Modifier bits pretended by simulated input, or -1 for the real keyboard.
 extern int64_t g_win32TestModifiers;

@@ -18,3 +18,13 @@ int32_t PlatformOsFamily() {
     default: return 0;
   }
 }
+
+#ifndef SPI_GETCLIENTAREAANIMATION
+#define SPI_GETCLIENTAREAANIMATION 0x1042
+#endif
+
+bool PlatformDesktopReducesMotion() {
+  BOOL animate = TRUE;
+  if (!SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &animate, 0)) return false;
+  return !animate;
+}

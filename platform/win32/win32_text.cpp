@@ -9,10 +9,12 @@
 #include <cstring>
 
 #include "platform/text.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 
 struct PlatformFontRecord {
   HFONT font = nullptr;
+  HFONT controlFont = nullptr;  // N times as large, for controls; made when first asked
 };
 
 namespace {
@@ -42,6 +44,30 @@ HFONT Win32FontOf(PlatformFont font) {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+namespace {
+
+// font enlarged by the scale; font itself at scale 1 or when GDI refuses.
+HFONT Enlarged(HFONT font) {
+  if (Win32Scale() == 1) return font;
+  LOGFONTA description = {};
+  if (!GetObjectA(font, sizeof description, &description)) return font;
+  description.lfHeight *= Win32Scale();
+  description.lfWidth *= Win32Scale();
+  HFONT large = CreateFontIndirectA(&description);
+  return large ? large : font;
+}
+
+}  // namespace
+
+HFONT Win32ControlFontOf(PlatformFont font) {
+  if (font && font->font) {
+    if (!font->controlFont) font->controlFont = Enlarged(font->font);
+    return font->controlFont;
+  }
+  static HFONT standard = Enlarged(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  return standard;
+}
+
 PlatformFont PlatformFontCreate(const char* face, int32_t pixelHeight, int32_t averageWidth,
                                 uint32_t style) {
   if (!face || pixelHeight <= 0) return nullptr;
@@ -68,6 +94,7 @@ PlatformFont PlatformFontCreate(const char* face, int32_t pixelHeight, int32_t a
 
 void PlatformFontDelete(PlatformFont font) {
   if (!font) return;
+  if (font->controlFont && font->controlFont != font->font) DeleteObject(font->controlFont);
   DeleteObject(font->font);
   delete font;
 }

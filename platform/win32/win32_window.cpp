@@ -9,6 +9,7 @@
 
 #include "platform/testing.h"
 #include "platform/win32/win32_callback_hold.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 #include "platform/win32/win32_window_record.h"
 #include "platform/window.h"
@@ -118,6 +119,8 @@ void PlatformWindowSetOuterRect(PlatformWindow window, const PlatformRect& outer
                  outer.right - record->frameWidth, outer.bottom - record->frameHeight};
   client.right = std::max(client.right, client.left);
   client.bottom = std::max(client.bottom, client.top);
+  // The system places in device pixels.
+  client = Win32DeviceRect(client);
   RECT placed = client;
   if (!record->isControl) {
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(record->hwnd, GWL_STYLE));
@@ -158,7 +161,7 @@ void PlatformWindowMove(PlatformWindow window, int32_t x, int32_t y) {
     if (HWND parent = GetParent(record->hwnd)) ScreenToClient(parent, &corner);
   }
   record->outerOrigin = POINT{x, y};
-  SetWindowPos(record->hwnd, nullptr, corner.x + x - was.x, corner.y + y - was.y, 0, 0,
+  SetWindowPos(record->hwnd, nullptr, corner.x + Win32ToDevice(x - was.x), corner.y + Win32ToDevice(y - was.y), 0, 0,
                SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
   // Reported at once, whether or not the system saw a change.
   PlatformInput input{};
@@ -174,20 +177,20 @@ PlatformRect PlatformWindowOuterOnScreen(PlatformWindow window) {
   // By the toolkit's reckoning around the real drawing area.
   POINT origin = {0, 0};
   ClientToScreen(record->hwnd, &origin);
-  RECT client;
-  GetClientRect(record->hwnd, &client);
-  const int32_t left = origin.x - record->clientOffset.x;
-  const int32_t top = origin.y - record->clientOffset.y;
-  return PlatformRect{left, top, origin.x + client.right + record->frameWidth,
-                      origin.y + client.bottom + record->frameHeight};
+  RECT device;
+  GetClientRect(record->hwnd, &device);
+  OffsetRect(&device, origin.x, origin.y);
+  const RECT client = Win32LogicalRect(device);
+  return PlatformRect{client.left - record->clientOffset.x, client.top - record->clientOffset.y,
+                      client.right + record->frameWidth, client.bottom + record->frameHeight};
 }
 
 void PlatformWindowClientOrigin(PlatformWindow window, int32_t* x, int32_t* y) {
   PlatformWindowRecord* record = Win32Live(window);
   POINT origin = {0, 0};
   if (record) ClientToScreen(record->hwnd, &origin);
-  *x = origin.x;
-  *y = origin.y;
+  *x = Win32ToLogical(origin.x);
+  *y = Win32ToLogical(origin.y);
 }
 
 void PlatformWindowShow(PlatformWindow window) {
@@ -275,7 +278,7 @@ void PlatformWindowPresent(PlatformWindow window, const PlatformRect& rect) {
   }
   HDC dc = GetDC(record->hwnd);
   if (!dc) return;
-  const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
+  const RECT area = Win32DeviceRect(RECT{rect.left, rect.top, rect.right, rect.bottom});
   Win32PaintBuffer(record, dc, area);
   ReleaseDC(record->hwnd, dc);
   GdiFlush();
@@ -288,18 +291,23 @@ void PlatformWindowInvalidate(PlatformWindow window, const PlatformRect* rect) {
     InvalidateRect(record->hwnd, nullptr, FALSE);
     return;
   }
-  const RECT area = {rect->left, rect->top, rect->right, rect->bottom};
+  const RECT area = Win32DeviceRect(RECT{rect->left, rect->top, rect->right, rect->bottom});
   InvalidateRect(record->hwnd, &area, FALSE);
 }
 
 void PlatformWindowGetMetrics(PlatformWindowMetrics* metrics) {
-  metrics->captionHeight = GetSystemMetrics(SM_CYCAPTION);
-  metrics->dialogFrameWidth = GetSystemMetrics(SM_CXDLGFRAME);
-  metrics->dialogFrameHeight = GetSystemMetrics(SM_CYDLGFRAME);
-  metrics->borderWidth = GetSystemMetrics(SM_CXBORDER);
-  metrics->borderHeight = GetSystemMetrics(SM_CYBORDER);
-  metrics->screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  metrics->screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  // In logical pixels: the frame's sizes rounded, the screen's cut down.
+  const auto frame = [](int index) {
+    const int32_t device = GetSystemMetrics(index);
+    return device > 0 ? std::max<int32_t>(1, (device + Win32Scale() / 2) / Win32Scale()) : 0;
+  };
+  metrics->captionHeight = frame(SM_CYCAPTION);
+  metrics->dialogFrameWidth = frame(SM_CXDLGFRAME);
+  metrics->dialogFrameHeight = frame(SM_CYDLGFRAME);
+  metrics->borderWidth = frame(SM_CXBORDER);
+  metrics->borderHeight = frame(SM_CYBORDER);
+  metrics->screenWidth = Win32ToLogical(GetSystemMetrics(SM_CXSCREEN));
+  metrics->screenHeight = Win32ToLogical(GetSystemMetrics(SM_CYSCREEN));
   if (g_testScreenWidth > 0 && g_testScreenHeight > 0) {
     metrics->screenWidth = g_testScreenWidth;
     metrics->screenHeight = g_testScreenHeight;
@@ -314,8 +322,8 @@ void PlatformTestSetScreenSize(int32_t width, int32_t height) {
 void PlatformPointerPosition(int32_t* x, int32_t* y) {
   POINT p = {0, 0};
   GetCursorPos(&p);
-  *x = p.x;
-  *y = p.y;
+  *x = Win32ToLogical(p.x);
+  *y = Win32ToLogical(p.y);
 }
 
 uint32_t PlatformModifierKeys() { return Win32Modifiers(); }

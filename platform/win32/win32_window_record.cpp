@@ -9,7 +9,11 @@
 
 #include "platform/control.h"
 #include "platform/win32/win32_callback_hold.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
+
+static_assert(VK_PRIOR == kPlatformKeyPageUp && VK_DOWN == kPlatformKeyDown,
+              "the platform's key codes are the virtual-key codes");
 
 namespace {
 
@@ -22,8 +26,8 @@ PlatformRect ToPlatformRect(const RECT& r) { return PlatformRect{r.left, r.top, 
 void ReportMouse(PlatformWindowRecord* record, PlatformInputType type, WPARAM wParam, LPARAM lParam) {
   PlatformInput input{};
   input.type = type;
-  input.x = GET_X_LPARAM(lParam);
-  input.y = GET_Y_LPARAM(lParam);
+  input.x = Win32ToLogical(GET_X_LPARAM(lParam));
+  input.y = Win32ToLogical(GET_Y_LPARAM(lParam));
   uint32_t modifiers = 0;
   if (wParam & MK_SHIFT) modifiers |= kPlatformModShift;
   if (wParam & MK_CONTROL) modifiers |= kPlatformModControl;
@@ -51,7 +55,7 @@ void Paint(PlatformWindowRecord* record) {
       // then shows it, so nothing is presented twice.
       PlatformInput input{};
       input.type = kPlatformInputExpose;
-      input.rect = ToPlatformRect(area);
+      input.rect = ToPlatformRect(Win32LogicalRect(area));
       Win32BeginReport(record);
       Win32Report(record, input);
       const bool alive = Win32EndReport(record);
@@ -94,6 +98,22 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       input.modifiers = Win32Modifiers();
       Win32Report(record, input);
       return 0;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (Win32AnswerGetObject(record, wParam, lParam, &answer)) return answer;
+      break;
+    }
+    case WM_KEYDOWN:
+      // Keys that move rather than type; their virtual-key codes are the
+      // platform's key codes.
+      if (wParam >= kPlatformKeyPageUp && wParam <= kPlatformKeyDown) {
+        input.type = kPlatformInputKey;
+        input.character = static_cast<uint32_t>(wParam);
+        input.modifiers = Win32Modifiers();
+        Win32Report(record, input);
+        return 0;
+      }
+      break;
     case WM_ACTIVATE:
       if (record->type != kPlatformWindowChild) {
         input.type = LOWORD(wParam) == WA_INACTIVE ? kPlatformInputDeactivate : kPlatformInputActivate;
@@ -266,8 +286,8 @@ POINT Win32OuterCorner(PlatformWindowRecord* record) {
   if (record->type == kPlatformWindowChild) {
     if (HWND parent = GetParent(record->hwnd)) ScreenToClient(parent, &corner);
   }
-  corner.x -= record->clientOffset.x;
-  corner.y -= record->clientOffset.y;
+  corner.x = Win32ToLogical(corner.x) - record->clientOffset.x;
+  corner.y = Win32ToLogical(corner.y) - record->clientOffset.y;
   return corner;
 }
 
@@ -286,9 +306,14 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
   RECT area;
   if (!IntersectRect(&area, &rect, &client)) return;
   RECT inBuffer = {0, 0, 0, 0};
+  RECT covered = {0, 0, 0, 0};  // device pixels
   if (record->pixels && record->width > 0 && record->height > 0) {
     const RECT buffer = {0, 0, record->width, record->height};
-    if (IntersectRect(&inBuffer, &area, &buffer)) {
+    // Whole logical pixels, each an N x N block: copied, never blended.
+    const RECT logicalArea = Win32LogicalRect(area);
+    if (IntersectRect(&inBuffer, &logicalArea, &buffer)) {
+      covered = Win32DeviceRect(inBuffer);
+      SetStretchBltMode(dc, COLORONCOLOR);
       const int w = inBuffer.right - inBuffer.left;
       const int h = inBuffer.bottom - inBuffer.top;
       // StretchDIBits counts a source rectangle's rows from the bottom even
@@ -305,15 +330,15 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
       info.bmiHeader.biCompression = BI_RGB;
       // 0x00RRGGBB in memory is the DIB's blue, green, red, unused: no copy.
       const uint32_t* firstRow = record->pixels + static_cast<size_t>(inBuffer.top) * record->width;
-      StretchDIBits(dc, inBuffer.left, inBuffer.top, w, h, inBuffer.left, 0, w, h, firstRow, &info,
-                    DIB_RGB_COLORS, SRCCOPY);
+      StretchDIBits(dc, covered.left, covered.top, covered.right - covered.left, covered.bottom - covered.top,
+                    inBuffer.left, 0, w, h, firstRow, &info, DIB_RGB_COLORS, SRCCOPY);
     }
   }
   // What the buffer does not cover shows white.
   HRGN rest = CreateRectRgnIndirect(&area);
-  HRGN covered = CreateRectRgnIndirect(&inBuffer);
-  CombineRgn(rest, rest, covered, RGN_DIFF);
+  HRGN done = CreateRectRgnIndirect(&covered);
+  CombineRgn(rest, rest, done, RGN_DIFF);
   FillRgn(dc, rest, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  DeleteObject(covered);
+  DeleteObject(done);
   DeleteObject(rest);
 }

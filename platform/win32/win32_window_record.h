@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/win32/win32_access.h"
 #include "platform/window.h"
 
 struct PlatformWindowRecord {
@@ -39,6 +40,10 @@ struct PlatformWindowRecord {
   uint64_t serial = 0;
   // Painted while the program could not be called: asked for again later.
   RECT owed = {0, 0, 0, 0};
+
+  // What the program described for readers, and the focused item (-1 none).
+  std::vector<Win32AccessItem> accessItems;
+  int accessFocus = -1;
 
   int reporting = 0;   // depth of calls into the toolkit on the stack
   bool doomed = false; // destroyed while reporting: freed when the last returns

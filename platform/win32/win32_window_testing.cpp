@@ -10,6 +10,7 @@
 
 #include "platform/testing.h"
 #include "platform/win32/win32_state.h"
+#include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_window_record.h"
 #include "platform/window.h"
 
@@ -56,8 +57,9 @@ HWND WindowAt(POINT point) {
 
 void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButton action,
                              uint32_t modifiers) {
-  const POINT point = {screenX, screenY};
-  SetCursorPos(screenX, screenY);
+  // The middle of the logical pixel's block.
+  const POINT point = {Win32ToDevice(screenX) + Win32Scale() / 2, Win32ToDevice(screenY) + Win32Scale() / 2};
+  SetCursorPos(point.x, point.y);
   HWND target = GetCapture();
   if (!target) target = WindowAt(point);
   if (!target) return;
@@ -80,13 +82,41 @@ void PlatformTestMouseButton(int32_t screenX, int32_t screenY, PlatformTestButto
   SendMessageA(target, message, keys, MAKELPARAM(static_cast<WORD>(local.x), static_cast<WORD>(local.y)));
 }
 
-void PlatformTestSetPointer(int32_t screenX, int32_t screenY) { SetCursorPos(screenX, screenY); }
+void PlatformTestSetPointer(int32_t screenX, int32_t screenY) {
+  SetCursorPos(Win32ToDevice(screenX) + Win32Scale() / 2, Win32ToDevice(screenY) + Win32Scale() / 2);
+}
 
 bool PlatformTestTypeCharacter(uint32_t character, uint32_t modifiers) {
   HWND focus = GetFocus();
   if (!focus || !PlatformWindowFocus()) return false;
   PretendModifiers pretend(modifiers);
   SendMessageA(focus, WM_CHAR, character & 0xFF, 1);
+  return true;
+}
+
+bool PlatformTestPressKey(PlatformTestKey key, uint32_t modifiers) {
+  HWND focus = GetFocus();
+  if (!focus || !PlatformWindowFocus()) return false;
+  PretendModifiers pretend(modifiers);
+  if (key == kPlatformTestKeyPaste) {
+    SendMessageA(focus, WM_PASTE, 0, 0);
+    return true;
+  }
+  WPARAM vk = 0;
+  switch (key) {
+    case kPlatformTestKeyLeft: vk = VK_LEFT; break;
+    case kPlatformTestKeyRight: vk = VK_RIGHT; break;
+    case kPlatformTestKeyHome: vk = VK_HOME; break;
+    case kPlatformTestKeyEnd: vk = VK_END; break;
+    case kPlatformTestKeyDelete: vk = VK_DELETE; break;
+    case kPlatformTestKeyUp: vk = VK_UP; break;
+    case kPlatformTestKeyDown: vk = VK_DOWN; break;
+    case kPlatformTestKeyPageUp: vk = VK_PRIOR; break;
+    case kPlatformTestKeyPageDown: vk = VK_NEXT; break;
+    default: return false;
+  }
+  SendMessageA(focus, WM_KEYDOWN, vk, 1);
+  SendMessageA(focus, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
   return true;
 }
 

@@ -9,7 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 source scripts/lib/packages.sh
-ensure_packages xvfb openbox libx11-dev libxtst-dev openssl || exit 1
+# dbus-run-session, the accessibility bus and pyatspi: the screen reader's
+# view of the lobby, read on a private session bus.
+ensure_packages xvfb openbox libx11-dev libxtst-dev openssl dbus-daemon at-spi2-core python3-pyatspi || exit 1
 
 scripts/setup.sh ci
 # A package that fails its checks fails the leg; the scenarios run all the same.
@@ -17,7 +19,8 @@ status=0
 scripts/package.sh ci || status=1
 export SALVIND_REQUIRE_PACKAGES=1
 # The scenarios start their own X servers; nothing of the caller's display
-# or of the headless legs may leak into the client.
-unset DISPLAY QT_QPA_PLATFORM
+# or of the headless legs may leak into the client; the screen reader's
+# scenario brings its own session bus.
+unset DISPLAY QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 ctest --preset ci -L display --no-tests=error --timeout 120 || status=1
 exit $status

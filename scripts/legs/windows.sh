@@ -42,7 +42,8 @@ for n in $(seq 200 299); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
 done
 [ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Room for a window at scale 2 (the gate is 1280 x 800 there).
+Xvfb ":$display" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wm_pid=""
 cleanup() {

@@ -302,7 +302,7 @@ TEST_F(DemoRoad, AServerThatCannotProveItselfIsRefusedBeforeThePasswordLeaves) {
   // like an impostor to it.
   ASSERT_TRUE(MakeDemoCertificate(runDir_ + "/impostor"));
   StartX(WindowManager::kOpenbox);
-  StartClientOnServer(port, runDir_ + "/impostor/demo-cert.pem");
+  StartClientOnServer(port, {{"SALVIND_SERVER_CA", runDir_ + "/impostor/demo-cert.pem"}});
   ASSERT_FALSE(HasFatalFailure());
   const XWindowId login = WayToLogin(Start::kFirst);
   ASSERT_NE(login, 0u);

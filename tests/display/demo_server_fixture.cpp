@@ -190,14 +190,16 @@ bool DemoServerScenario::MakeDemoCertificate(const std::string& folder) {
   return true;
 }
 
-void DemoServerScenario::StartClientOnServer(int port, const std::string& trustedCert) {
+void DemoServerScenario::StartClientOnServer(int port, const std::map<std::string, std::string>& more) {
   ASSERT_TRUE(desktop_.Open(x_.display())) << "no second connection to " << x_.display();
   // Over TLS, trusting the demo server's certificate, as scripts/run.sh
   // starts the client.
-  StartClient({{"SALVIND_SERVER_HOST", "127.0.0.1"},
-               {"SALVIND_SERVER_PORT", std::to_string(port)},
-               {"SALVIND_SERVER_TLS", "on"},
-               {"SALVIND_SERVER_CA", trustedCert.empty() ? serverDir_ + "/state/demo-cert.pem" : trustedCert}});
+  std::map<std::string, std::string> environment = {{"SALVIND_SERVER_TLS", "on"},
+                                                    {"SALVIND_SERVER_CA", serverDir_ + "/state/demo-cert.pem"}};
+  for (const auto& [name, value] : more) environment[name] = value;
+  environment["SALVIND_SERVER_HOST"] = "127.0.0.1";
+  environment["SALVIND_SERVER_PORT"] = std::to_string(port);
+  StartClient(environment);
 }
 
 XWindowId DemoServerScenario::WayToLogin(Start start, bool docs) {

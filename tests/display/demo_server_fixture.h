@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,8 +57,9 @@ class DemoServerScenario : public DisplayScenario {
   std::optional<int> StopServer();
 
   // X must run: starts the client pointed at the server, over TLS, trusting
-  // trustedCert (by default the demo server's own certificate).
-  void StartClientOnServer(int port, const std::string& trustedCert = "");
+  // the demo server's own certificate, with more environment overrides when
+  // given (SALVIND_SERVER_CA among them, to trust another certificate).
+  void StartClientOnServer(int port, const std::map<std::string, std::string>& more = {});
   // Makes a demo certificate in folder (make-demo-cert.sh); false on failure.
   bool MakeDemoCertificate(const std::string& folder);
   // Splash, gate and, on a first start, the disclaimer, by real input; the

@@ -51,8 +51,8 @@ void DisplayScenario::TearDown() {
   }
 }
 
-void DisplayScenario::StartX(WindowManager manager) {
-  const std::string failure = x_.Start(manager, runDir_);
+void DisplayScenario::StartX(WindowManager manager, const std::string& screen) {
+  const std::string failure = x_.Start(manager, runDir_, screen);
   ASSERT_TRUE(failure.empty()) << failure;
 }
 
@@ -98,9 +98,14 @@ QImage DisplayScenario::Shot(const std::string& label) {
   return shot;
 }
 
-std::string DisplayScenario::WaitForPicture(XWindowId window, const QImage& picture,
+std::string DisplayScenario::WaitForPicture(XWindowId window, const QImage& logical,
                                             std::chrono::milliseconds timeout) {
-  if (picture.isNull()) return "no picture to compare with";
+  if (logical.isNull()) return "no picture to compare with";
+  // Each logical pixel a scale_ x scale_ block.
+  const QImage picture = scale_ == 1 ? logical.convertToFormat(QImage::Format_RGB32)
+                                     : logical.convertToFormat(QImage::Format_RGB32)
+                                           .scaled(logical.size() * scale_, Qt::IgnoreAspectRatio,
+                                                   Qt::FastTransformation);
   const auto end = std::chrono::steady_clock::now() + timeout;
   std::string difference;
   for (;;) {
@@ -180,7 +185,7 @@ XWindowId DisplayScenario::Window(const std::string& title, std::chrono::millise
 
 void DisplayScenario::ClickIn(XWindowId window, int x, int y, unsigned button) {
   const QRect area = x_.Area(window);
-  x_.Click(area.left() + x, area.top() + y, button);
+  x_.Click(area.left() + x * scale_ + scale_ / 2, area.top() + y * scale_ + scale_ / 2, button);
 }
 
 void DisplayScenario::DocsShot(const std::string& name, const QRect& rect) {

@@ -24,8 +24,9 @@ class DisplayScenario : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts the X server; fails the test when it cannot.
-  void StartX(WindowManager manager);
+  // Starts the X server (screen: Xvfb's width x height x depth); fails the
+  // test when it cannot.
+  void StartX(WindowManager manager, const std::string& screen = "1024x768x24");
   // Starts salvind from the scratch copy with the environment overrides
   // (SALVIND_SERVER_HOST, SALVIND_SERVER_PORT...).
   void StartClient(const std::map<std::string, std::string>& environment = {});
@@ -38,7 +39,8 @@ class DisplayScenario : public ::testing::Test {
   // files, -1 for image files. Null when it cannot be decoded.
   QImage Decoded(const std::string& dataFile, int item = -1);
 
-  // Waits until the window's drawing area shows picture pixel for pixel.
+  // Waits until the window's drawing area shows picture pixel for pixel
+  // (each of its pixels a scale_ x scale_ block).
   // Empty on success, else what differed (and the screenshot is kept).
   std::string WaitForPicture(XWindowId window, const QImage& picture, std::chrono::milliseconds timeout);
   // What the screen shows of part (drawing-area coordinates) of the window.
@@ -60,7 +62,9 @@ class DisplayScenario : public ::testing::Test {
 
   // The window titled title within timeout, else a failed test and 0.
   XWindowId Window(const std::string& title, std::chrono::milliseconds timeout = 10s);
-  // A click at (x, y) of the window's drawing area; button 2 is the middle one.
+  // A click at (x, y) of the window's drawing area in the program's logical
+  // pixels (the middle of the scale_ x scale_ block on the screen); button 2
+  // is the middle one.
   void ClickIn(XWindowId window, int x, int y, unsigned button = 1);
 
   // The splash showing splashPicture, clicked away, then the gate showing
@@ -83,6 +87,7 @@ class DisplayScenario : public ::testing::Test {
   std::string runDir_;    // the scratch folder
   std::string stageDir_;  // the client's tree inside it
   int shots_ = 0;
+  int scale_ = 1;  // screen pixels per logical pixel of the client
 };
 
 // Where a scenario's picture for the docs goes, when the person running the

@@ -31,6 +31,29 @@ TEST_P(GateOnDisplay, SplashAndGateShowTheirPicturesAndClosingTheGateEndsTheProg
   EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
 }
 
+// On a screen of twice the usual density (the desktop's Xft.dpi of 192)
+// the client chooses scale 2 by itself: the splash and the gate are twice
+// their size, each of their pixels a 2 x 2 block.
+TEST_F(DisplayScenario, ADoubledDensityDoublesTheWindowsByItself) {
+  const QImage splashPicture = Decoded("data/common/orva.ors", 0);
+  const QImage gatePicture = Decoded("data/Salvind/start.oim");
+  StartX(WindowManager::kOpenbox, "3840x2160x24");
+  x_.SetResources("Xft.dpi:\t192\n");
+  scale_ = 2;
+  StartClient();
+  const XWindowId splash = Window("Orva");
+  ASSERT_NE(splash, 0u);
+  EXPECT_EQ(WaitForPicture(splash, splashPicture, 5s), "") << "the splash";
+  ClickIn(splash, 10, 10);
+  const XWindowId gate = Window("Gate");
+  ASSERT_NE(gate, 0u);
+  EXPECT_EQ(x_.Area(gate).size(), QSize(1280, 800));
+  EXPECT_EQ(WaitForPicture(gate, gatePicture, 2s), "") << "the gate";
+  Shot("gate-scale-2");
+  x_.RequestClose(gate);
+  EXPECT_EQ(client_.WaitExit(10s), 0) << "signal " << client_.exitSignal();
+}
+
 INSTANTIATE_TEST_SUITE_P(Managers, GateOnDisplay, ::testing::Values(WindowManager::kOpenbox, WindowManager::kNone),
                          [](const auto& info) {
                            return std::string(info.param == WindowManager::kOpenbox ? "Openbox" : "NoManager");

@@ -49,12 +49,12 @@ void XServer::Stop() {
   xvfb_.Stop();
 }
 
-std::string XServer::Start(WindowManager manager, const std::string& logDirectory) {
+std::string XServer::Start(WindowManager manager, const std::string& logDirectory, const std::string& screen) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return "no pipe";
   fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
   const bool started =
-      xvfb_.Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24",
+      xvfb_.Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", screen,
                    "-nolisten", "tcp", "-noreset"},
                   EnvironmentWith({}), {}, logDirectory + "/xvfb.log");
   close(pipeFds[1]);
@@ -254,6 +254,13 @@ std::vector<std::string> XServer::AllowedActions(XWindowId window) {
   }
   if (data) XFree(data);
   return names;
+}
+
+void XServer::SetResources(const std::string& text) {
+  if (!x_) return;
+  XChangeProperty(x_, DefaultRootWindow(x_), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+  XSync(x_, False);
 }
 
 QImage XServer::Screenshot() {

@@ -32,10 +32,14 @@ class XServer {
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
 
-  // Starts Xvfb (1024 x 768, 24 bits) and the window manager, waits for both
-  // (bounded); logs go to logDirectory. An empty result is success, else
-  // what failed.
-  std::string Start(WindowManager manager, const std::string& logDirectory);
+  // Starts Xvfb (screen: width x height x depth) and the window manager,
+  // waits for both (bounded); logs go to logDirectory. An empty result is
+  // success, else what failed.
+  std::string Start(WindowManager manager, const std::string& logDirectory,
+                    const std::string& screen = "1024x768x24");
+  // Sets the screen's resource database (RESOURCE_MANAGER on the root
+  // window), as xrdb does: "Xft.dpi:\t192\n" tells programs its density.
+  void SetResources(const std::string& text);
   // ":N", for DISPLAY.
   const std::string& display() const { return display_; }
 

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "lobby/disclaimer_document.h"
 #include "lobby/disclaimer_window.h"
 #include "lobby/login_window.h"
+#include "platform/window.h"
 #include "platform/testing.h"
 #include "tests/lobby/screen_fixture.h"
 #include "tests/support/toolkit_harness.h"
@@ -113,3 +116,49 @@ TEST_F(DisclaimerTest, AShortDocumentCountsAsMissing) {
 }
 
 }  // namespace
+
+TEST_F(DisclaimerTest, TabReachesTheTextWhichTheKeysScroll) {
+  ASSERT_TRUE(OpenLogin());
+  ASSERT_NE(g_disclaimerWindow.window, nullptr);
+  HarnessFlush();
+  // The text has the keyboard first.
+  const PlatformWindow text = g_disclaimerWindow.text->handle;
+  EXPECT_EQ(PlatformWindowFocus(), text);
+  // From the window the keyboard goes round the text and the two buttons.
+  HarnessSetFocus(g_disclaimerWindow.window);
+  HarnessFlush();
+  std::vector<PlatformWindow> seen;
+  for (int i = 0; i < 4; ++i) {
+    seen.push_back(PlatformWindowFocus());
+    ASSERT_TRUE(HarnessType(9));
+    HarnessFlush();
+  }
+  EXPECT_NE(std::find(seen.begin(), seen.end(), text), seen.end());
+  while (PlatformWindowFocus() != text) {
+    ASSERT_TRUE(HarnessType(9));
+    HarnessFlush();
+  }
+  int32_t w = 0;
+  int32_t h = 0;
+  const std::vector<uint32_t> top = HarnessGrab(g_disclaimerWindow.window, &w, &h);
+  // Each key moves the view; Home and Up come back to the first lines.
+  struct Case {
+    PlatformTestKey key;
+    bool atTop;
+  };
+  std::vector<uint32_t> before = top;
+  for (const Case c : {Case{kPlatformTestKeyPageDown, false}, Case{kPlatformTestKeyHome, true},
+                       Case{kPlatformTestKeyDown, false}, Case{kPlatformTestKeyUp, true},
+                       Case{kPlatformTestKeyEnd, false}, Case{kPlatformTestKeyPageUp, false}}) {
+    SCOPED_TRACE(static_cast<int>(c.key));
+    ASSERT_TRUE(PlatformTestPressKey(c.key, 0));
+    HarnessFlush();
+    const std::vector<uint32_t> now = HarnessGrab(g_disclaimerWindow.window, &w, &h);
+    EXPECT_NE(now, before);
+    if (c.atTop) {
+      EXPECT_EQ(now, top);
+    }
+    before = now;
+  }
+  EXPECT_EQ(PlatformWindowFocus(), text);
+}

@@ -19,7 +19,7 @@
 #include "platform/window.h"
 #include "protocol/messages.h"
 #include "tests/lobby/lobby_fixture.h"
-#include "tests/media/animation_fixtures.h"
+#include "tests/lobby/building_fixtures.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/window.h"
 
@@ -27,23 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kClosedColour = 0x00C000;
 // Frames are 8 x 4; the shared mask makes their left half opaque.
 constexpr Rect kChessRect = {100, 100, 108, 104};
-
-// A building at rect: a looping idle animation, an enter animation of four
-// frames 10 ticks apart, and a closed picture.
-Bytes BuildingSet(Rect rect, bool withIdle = true) {
-  return MakeSet(rect, withIdle ? MakeDefinition(FourFrames(1)) : Bytes{}, MakeDefinition(FourFrames(0, 4)),
-                 SolidBlock(8, 4, kClosedColour));
-}
-
-Bytes GameImageBody(uint32_t id, const Bytes& set) {
-  Bytes b;
-  PutBe32(&b, id);
-  b.insert(b.end(), set.begin(), set.end());
-  return b;
-}
 
 Bytes GameImageFile(uint32_t version, const Bytes& set, const char magic[5] = "FOGI", int32_t lengthDelta = 0) {
   Bytes f;
@@ -85,18 +70,6 @@ class BuildingTest : public LobbyTest {
     LobbyTest::TearDown();
   }
   static std::string DataFile(const std::string& name) { return "data/Salvind/" + name; }
-  // A room announced and given its building by the server, then its state.
-  Room* Announce(uint32_t id, const char* name, Rect rect, uint16_t state, uint32_t players = 0) {
-    Send(kMessageRoomInfo, RoomInfoBody(id, name, std::string(name) + ".ogi"));
-    Send(kMessageGameImage, GameImageBody(id, BuildingSet(rect)));
-    Send(kMessageRoomStatus, RoomStatusBody(id, players, state));
-    return RoomOf(id);
-  }
-  void Activate() { EventSend(g_gate.window, &LobbyEventProc, EventActivate, nullptr, nullptr, 0, 0, 0, 0); }
-  void Idle(int16_t x, int16_t y) {
-    const Point p{x, y};
-    EventSend(g_gate.window, &LobbyEventProc, EventIdle, &p, nullptr, 0, 0, 0, 0);
-  }
   void InstallGame(const char* name) {
     fs::create_directories("games");
     WriteFile(std::string("games/") + name, {'#', '!'});

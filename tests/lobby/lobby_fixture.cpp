@@ -4,9 +4,11 @@
 #include <fstream>
 
 #include "lobby/gate.h"
+#include "lobby/lobby_window.h"
 #include "lobby/login_window.h"
 #include "lobby/room.h"
 #include "media/palette.h"
+#include "platform/testing.h"
 #include "protocol/messages.h"
 #include "net/session.h"
 #include "net/session_endpoint.h"
@@ -191,3 +193,15 @@ std::vector<PeerMessage> LobbyTest::Received() {
 }
 
 Room* LobbyTest::RoomOf(uint32_t id) { return RoomListFind(id); }
+
+void LobbyTest::Activate() { EventSend(g_gate.window, &LobbyEventProc, EventActivate, nullptr, nullptr, 0, 0, 0, 0); }
+
+void LobbyTest::Idle(int16_t x, int16_t y) {
+  // The pointer is where the report says.
+  int32_t sx = 0;
+  int32_t sy = 0;
+  HarnessToScreen(g_gate.window, x, y, &sx, &sy);
+  PlatformTestSetPointer(sx, sy);
+  const Point p{x, y};
+  EventSend(g_gate.window, &LobbyEventProc, EventIdle, &p, nullptr, 0, 0, 0, 0);
+}

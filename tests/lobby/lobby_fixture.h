@@ -48,6 +48,13 @@ class LobbyTest : public ScreenTest {
   std::vector<PeerMessage> Received();
   // The room with id; nullptr when it is not in the list.
   static Room* RoomOf(uint32_t id);
+  // A room announced and given its building (tests/lobby/building_fixtures.h)
+  // by the server, then its state.
+  Room* Announce(uint32_t id, const char* name, Rect rect, uint16_t state, uint32_t players = 0);
+  // The lobby window's activation and the toolkit's idle report with the
+  // pointer at (x, y), as the lobby's procedure gets them.
+  static void Activate();
+  static void Idle(int16_t x, int16_t y);
 
   Rect gateOuter{};  // the gate window's rectangle before the grant
   int peer = -1;

@@ -32,6 +32,19 @@ int main(int argc, char** argv) {
 #else
   if (!getenv("SALVIND_SERVER_TLS")) _putenv("SALVIND_SERVER_TLS=off");
 #endif
+  // One logical pixel is one pixel of the tests' pictures.
+#ifdef _WIN32
+  if (!std::getenv("SALVIND_SCALE")) _putenv_s("SALVIND_SCALE", "1");
+#else
+  setenv("SALVIND_SCALE", "1", 0);
+#endif
+  // What the tests see does not hang on the desktop's wish for less motion;
+  // a test of reduced motion sets the variable itself.
+#ifdef _WIN32
+  if (!std::getenv("SALVIND_REDUCED_MOTION")) _putenv_s("SALVIND_REDUCED_MOTION", "0");
+#else
+  setenv("SALVIND_REDUCED_MOTION", "0", 0);
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new DefaultBoxAnswer);
   PlatformManualClockEnable();

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/testing.h"
 #include "tests/support/toolkit_harness.h"
 #include "toolkit/button.h"
+#include "toolkit/window.h"
 
 namespace {
 
@@ -252,6 +254,52 @@ TEST_F(TabFixture, TabInAWindowWithoutVisibleChildrenOrParentDoesNothing) {
   HarnessType(9);
   EXPECT_EQ(HarnessFocusWindow(), alone);
   EXPECT_EQ(lone.Count(EventChar), 0);
+}
+
+// Takes Tab twice, records everything.
+uint16_t TakeTwoTabs(void*, Event* event) {
+  auto* log = reinterpret_cast<EventLog*>(event->userData);
+  log->events.push_back(*event);
+  if (event->type != EventChar || (event->key & kKeyCharMask) != 9) return 1;
+  int tabs = 0;
+  for (const Event& e : log->events) tabs += e.type == EventChar && (e.key & kKeyCharMask) == 9;
+  return tabs <= 2 ? 1 : 0;
+}
+
+TEST_F(TabFixture, AWindowThatOwnsTabIsOfferedItFirstAndTheKeysThatMoveComeAsEventKey) {
+  WindowSetProc(w, &TakeTwoTabs);
+  WindowSetOwnsTab(w, 1);
+  // A plain child of the window holds the keyboard (the window's own focus
+  // goes on to its first child).
+  HarnessSetFocus(w);
+  ASSERT_TRUE(HarnessType(9, kPlatformModShift));
+  ASSERT_EQ(log.Count(EventChar), 1);
+  EXPECT_EQ(log.Last(EventChar).key, 9u | kKeyShift);
+  HarnessSetFocus(c3);
+  ASSERT_TRUE(HarnessType(9));
+  EXPECT_EQ(log.Count(EventChar), 2);
+  EXPECT_EQ(HarnessFocusWindow(), c3);
+  // Left to the toolkit, Tab moves the focus on as ever.
+  ASSERT_TRUE(HarnessType(9));
+  EXPECT_EQ(log.Count(EventChar), 3);
+  EXPECT_EQ(HarnessFocusWindow(), c1);
+
+  struct Case {
+    PlatformTestKey key;
+    uint32_t code;
+  };
+  for (const Case c : {Case{kPlatformTestKeyLeft, kKeyLeft}, Case{kPlatformTestKeyRight, kKeyRight},
+                       Case{kPlatformTestKeyUp, kKeyUp}, Case{kPlatformTestKeyDown, kKeyDown},
+                       Case{kPlatformTestKeyPageUp, kKeyPageUp}, Case{kPlatformTestKeyPageDown, kKeyPageDown},
+                       Case{kPlatformTestKeyHome, kKeyHome}, Case{kPlatformTestKeyEnd, kKeyEnd}}) {
+    SCOPED_TRACE(c.code);
+    childLog.Clear();
+    ASSERT_TRUE(PlatformTestPressKey(c.key, kPlatformModControl));
+    HarnessFlush();
+    ASSERT_EQ(childLog.Count(EventKey), 1);
+    EXPECT_EQ(childLog.Last(EventKey).key, c.code | kKeyControl);
+    EXPECT_EQ(childLog.Count(EventChar), 0);
+  }
 }
 
 uint16_t CountPress(Button*, UserData presses) {

@@ -145,10 +145,10 @@ def client_tree():
     return tree
 
 
-def start_client(tree, port, trusted=None, pin=None):
+def start_client(tree, port, trusted=None, pin=None, **more):
     """The client on 127.0.0.1:port; over TLS trusting the certificate file
     trusted or the pinned key, in plain without either (the scripted peer
-    speaks plain)."""
+    speaks plain); more environment variables from more."""
     env = dict(os.environ, SALVIND_SERVER_HOST="127.0.0.1", SALVIND_SERVER_PORT=str(port), WINEDEBUG="-all")
     if pin:
         env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_PIN=pin)
@@ -157,6 +157,7 @@ def start_client(tree, port, trusted=None, pin=None):
         env.update(SALVIND_SERVER_TLS="on", SALVIND_SERVER_CA="Z:" + trusted.replace("/", "\\"))
     else:
         env.update(SALVIND_SERVER_TLS="off")
+    env.update(more)
     return subprocess.Popen([WINE, "salvind.exe"], cwd=tree, env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -253,6 +254,30 @@ def peer_part(failures):
         peer.close()
 
 
+def scale_part(failures):
+    """SALVIND_SCALE=2: the gate twice its size, each pixel a 2 x 2 block; the
+    login window twice its size."""
+    gate_png = os.path.join(WORK, "gate2.png")
+    run(INSPECT, "file", os.path.join(STAGE, "data", "Salvind", "start.oim"), "--png", gate_png)
+    gate = read_ppm(run("convert", gate_png, "-scale", "200%", "-depth", "8", "ppm:-"))
+    peer = socket.socket()
+    peer.bind(("127.0.0.1", 0))
+    peer.listen(1)
+    client = start_client(client_tree(), peer.getsockname()[1], SALVIND_SCALE="2")
+    try:
+        problem = wait_for_picture("Gate", gate, "win32-gate-scale2.png")
+        if problem:
+            failures.append("gate at scale 2: " + problem)
+        if not wait_for_window("Login", (800, 520)):
+            failures.append("login at scale 2: no window of 800 x 520")
+        else:
+            time.sleep(1.0)
+            save_shot("Login", "win32-login-scale2.png")
+    finally:
+        stop(client)
+        peer.close()
+
+
 def start_server(tls="demo"):
     """orva-lobbyd on a scratch copy of the demo configuration (fast hashes, a
     free port): the process, its port (None when it did not listen) and the
@@ -326,6 +351,36 @@ def lobby_mismatch(shown, map_picture, rects):
     return None
 
 
+def marked_building(shown, w, h, rects):
+    """The rectangle the focus mark rings (black 3 pixels outside it, white
+    2 pixels outside it), or None."""
+    def pixel(x, y):
+        i = 3 * (y * w + x)
+        return bytes(shown[i:i + 3])
+    for left, top, right, bottom in rects:
+        if left < 3 or top < 3 or right + 2 >= w or bottom + 2 >= h:
+            continue
+        if (pixel(left - 3, top - 3) == b"\0\0\0" and pixel(right + 2, bottom + 2) == b"\0\0\0"
+                and pixel(left - 2, top - 2) == b"\xff\xff\xff"):
+            return (left, top, right, bottom)
+    return None
+
+
+def key_moves_mark(lobby, rects, key, before):
+    """Presses key in the lobby; the building the mark then rings, when it
+    is another than before within the wait, else None."""
+    subprocess.run(["xdotool", "key", key], timeout=30)
+    deadline = time.monotonic() + 5
+    while time.monotonic() < deadline:
+        _, x, y, w, h = lobby
+        _, _, shown = screen_area(x, y, w, h)
+        now = marked_building(shown, w, h, rects)
+        if now and now != before:
+            return now
+        time.sleep(0.3)
+    return None
+
+
 def lobby_part(failures):
     """The demo account reaches the lobby of the real server."""
     map_picture = expected_picture([os.path.join(STAGE, "data", "Salvind", "salvind.oim")], "map")
@@ -362,8 +417,20 @@ def lobby_part(failures):
             time.sleep(0.5)
         if problem:
             failures.append("lobby: " + problem)
+            return
         if "admitted user demo over TLS" not in server_log(folder):
             failures.append("lobby: the server did not log the admission over TLS")
+        # By keyboard: Tab brings the focus mark to a building, Right moves
+        # it on to another.
+        subprocess.run(["xdotool", "windowactivate", "--sync", lobby[0]], timeout=30)
+        first = key_moves_mark(lobby, rects[:-1], "Tab", None)
+        if not first:
+            failures.append("lobby: Tab brought no focus mark to a building")
+            return
+        if not key_moves_mark(lobby, rects[:-1], "Right", first):
+            failures.append("lobby: Right did not move the focus mark on")
+            return
+        save_shot("Salvind", "win32-lobby-keyboard.png")
 
 
 @contextlib.contextmanager
@@ -602,6 +669,7 @@ def main():
     failures = []
     try:
         peer_part(failures)
+        scale_part(failures)
         lobby_part(failures)
         installer_part(failures)
         pin_part(failures)
