@@ -523,7 +523,7 @@ def installer_part(failures):
         _, x, y, _, _ = disclaimer
         subprocess.run(["xdotool", "mousemove", "--sync", str(x + ACCEPT_X), str(y + ACCEPT_Y), "click", "1"],
                        timeout=30)
-        if not wait_for_window("Login"):
+        if not wait_for_window(PROTECTED_LOGIN):
             failures.append("installed client: no login window after the disclaimer")
     finally:
         stop(client)
