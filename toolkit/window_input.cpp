@@ -82,10 +82,14 @@ bool IsInput(PlatformInputType type) {
 // Focus moved by Tab selects the whole text of an edit box, as the system's
 // dialogs do: what is typed next replaces the text instead of joining it
 // (a password retyped after a refusal would otherwise add to the old one).
+// A box that takes no typing is a text to read: it keeps its view and its
+// selection, rather than standing highlighted whole.
 void FocusByTab(PlatformWindow target) {
   PlatformWindowSetFocus(target);
   uint32_t* object = ControlObject(target);
-  if (object && *object == kObjectKindEditBox) EditBoxSetSelection(reinterpret_cast<EditBox*>(object), 0, 32000);
+  if (!object || *object != kObjectKindEditBox) return;
+  auto* box = reinterpret_cast<EditBox*>(object);
+  if (!box->readOnly) EditBoxSetSelection(box, 0, 32000);
 }
 
 // A window that moves a focus of its own among what it draws takes Tab

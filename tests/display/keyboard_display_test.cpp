@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "lobby/login_window.h"
 #include "tests/display/demo_server_fixture.h"
 
 namespace {
@@ -71,7 +72,7 @@ class KeyboardRoad : public DemoServerScenario {
     x_.PressKey("Return");
     EXPECT_TRUE(x_.WaitUntilGone("Disclaimer Agreement", 5s)) << "Enter accepts";
 
-    const XWindowId login = Window("Login", 5s);
+    const XWindowId login = Window(kLoginTitleProtected, 5s);
     if (!login || !WaitForFocus(login)) return 0;
     x_.Type("demo");
     x_.PressKey("Tab");

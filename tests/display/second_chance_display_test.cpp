@@ -133,13 +133,14 @@ TEST_F(SecondChance, AMendedNameGetsInTheGameAskedForStartsAndTheReasonForTheEnd
   Shot("reason");
   DocsShot("reason_before_end.png", x_.FramedArea(lobby).united(x_.FramedArea(alertBox)));
   // Shift+Tab twice leads back into the text (by the button, the one other
-  // control) and selects it whole: Ctrl+C alone copies it.
+  // control), which a reader selects whole and copies.
   desktop_.Activate(alertBox);
   std::this_thread::sleep_for(200ms);
   ClickIn(alertBox, kAlertText.x(), kAlertText.y());
   desktop_.Chord({"Shift_L", "Tab"});
   desktop_.Chord({"Shift_L", "Tab"});
   desktop_.ClearClipboard();
+  desktop_.Chord({"Control_L", "a"});
   desktop_.Chord({"Control_L", "c"});
   EXPECT_EQ(desktop_.ClipboardText(2s), kAnotherPlace);
 
