@@ -57,3 +57,11 @@ class AccountStore {
 // The SQLite store in the file at path (made when missing), or nullptr with
 // error set.
 std::unique_ptr<AccountStore> SqliteAccountStoreOpen(const std::string& path, std::string* error);
+// The PostgreSQL store at url (a libpq connection string or URI; passfile
+// may be empty), its schema made or upgraded, or nullptr with error set.
+std::unique_ptr<AccountStore> PostgresAccountStoreOpen(const std::string& url, const std::string& passfile,
+                                                       std::string* error);
+
+struct ServerConfig;
+// The store the configuration names.
+std::unique_ptr<AccountStore> AccountStoreOpen(const ServerConfig& config, std::string* error);

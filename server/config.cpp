@@ -12,6 +12,7 @@
 #include <string_view>
 #include <toml++/toml.h>
 
+#include "server/postgres_url.h"
 #include "server/registration_rules.h"
 
 namespace {
@@ -137,6 +138,29 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   return true;
 }
 
+bool ReadAccounts(const Reader& r, ServerConfig* c) {
+  std::string hash = "interactive", store = "sqlite";
+  if (!r.Text("hash", &hash) || !r.Text("store", &store) || !r.Text("url", &c->databaseUrl) ||
+      !r.Text("passfile", &c->databasePassfile)) {
+    return false;
+  }
+  if (hash == "interactive") c->hash = HashStrength::kInteractive;
+  else if (hash == "fast") c->hash = HashStrength::kFast;
+  else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
+  if (store == "sqlite") c->store = StoreKind::kSqlite;
+  else if (store == "postgresql") c->store = StoreKind::kPostgresql;
+  else return r.Fail("store", "must be \"sqlite\" or \"postgresql\"");
+  if (c->store == StoreKind::kSqlite) {
+    if (!c->databaseUrl.empty()) return r.Fail("url", "is for store = \"postgresql\" only");
+    if (!c->databasePassfile.empty()) return r.Fail("passfile", "is for store = \"postgresql\" only");
+    return true;
+  }
+  if (c->databaseUrl.empty()) return r.Fail("url", "missing (store = \"postgresql\" needs it)");
+  std::string why;
+  if (!PostgresUrlCheck(c->databaseUrl, &why)) return r.Fail("url", why);
+  return true;
+}
+
 bool IsPlainName(const std::string& s) {
   for (unsigned char ch : s) {
     if (!(std::isalnum(ch) || ch == '-' || ch == '_' || ch == '.')) return false;
@@ -251,12 +275,11 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
   if (const toml::node* n = root.get("accounts")) {
     const toml::table* t = n->as_table();
     if (!t) return *error = "accounts: must be a section", false;
-    std::string hash = "interactive";
     Reader r{t, "accounts", error};
-    if (!OnlyKnown(*t, r.section, {"hash"}, "key", error) || !r.Text("hash", &hash)) return false;
-    if (hash == "interactive") c.hash = HashStrength::kInteractive;
-    else if (hash == "fast") c.hash = HashStrength::kFast;
-    else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
+    if (!OnlyKnown(*t, r.section, {"hash", "store", "url", "passfile"}, "key", error) || !ReadAccounts(r, &c)) {
+      return false;
+    }
+    c.databasePassfile = Resolve(base, c.databasePassfile);
   }
   if (const toml::node* n = root.get("disclaimer")) {
     const toml::table* t = n->as_table();

@@ -11,6 +11,10 @@ uint32_t DefaultHashWorkers();
 
 enum class HashStrength : uint8_t { kInteractive, kFast };
 
+// Where accounts live: an SQLite file in the data directory (one server),
+// or a PostgreSQL database that several servers share.
+enum class StoreKind : uint8_t { kSqlite, kPostgresql };
+
 enum class RoomState : uint16_t { kOpen = 1, kFull = 2, kClosed = 3 };
 
 struct RoomConfig {
@@ -60,6 +64,11 @@ struct ServerConfig {
   // Hash threads; by default one core is left to the event loop.
   uint32_t hashWorkers = DefaultHashWorkers();
   HashStrength hash = HashStrength::kInteractive;
+  StoreKind store = StoreKind::kSqlite;
+  // PostgreSQL: a libpq connection string or URI without the password,
+  // which comes from PGPASSWORD or the passfile.
+  std::string databaseUrl;
+  std::string databasePassfile;
   uint32_t disclaimerVersion = 0;
   std::string disclaimerFile;
   std::string welcomeFile;
