@@ -24,18 +24,20 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-std::string LobbyServer::AdminCommand(const std::vector<std::string>& words) {
-  if (words.empty()) return kUsage;
+void LobbyServer::AdminCommand(const std::vector<std::string>& words, std::function<void(std::string)> reply) {
+  if (words.empty()) return reply(kUsage);
   const std::string& verb = words[0];
   if (verb == "alert" && words.size() == 2 && !words[1].empty()) {
     Broadcast(kMessageServerAlert, ServerAlertBuild(words[1]));
     ServerLog("admin: alert to %zu users", online_.size());
-    return "ok: sent to " + std::to_string(online_.size()) + " users\n";
+    return reply("ok: sent to " + std::to_string(online_.size()) + " users\n");
   }
-  if (verb == "room" && (words.size() == 3 || words.size() == 4)) return CommandRoom(words);
-  if (verb == "users" && words.size() == 1) return CommandUsers();
-  if ((verb == "lock" || verb == "unlock" || verb == "kick") && words.size() == 2) return CommandAccount(verb, words[1]);
-  return kUsage;
+  if (verb == "room" && (words.size() == 3 || words.size() == 4)) return reply(CommandRoom(words));
+  if (verb == "users" && words.size() == 1) return reply(CommandUsers());
+  if ((verb == "lock" || verb == "unlock" || verb == "kick") && words.size() == 2) {
+    return CommandAccount(verb, words[1], std::move(reply));
+  }
+  reply(kUsage);
 }
 
 std::string LobbyServer::CommandRoom(const std::vector<std::string>& words) {
@@ -76,22 +78,28 @@ std::string LobbyServer::CommandUsers() {
   return out;
 }
 
-std::string LobbyServer::CommandAccount(const std::string& verb, const std::string& name) {
-  if (!RegistrationNameValid(name.c_str()) || name.size() >= kUserNameFieldSize) return "error: not a user name\n";
+void LobbyServer::CommandAccount(const std::string& verb, const std::string& name,
+                                 std::function<void(std::string)> reply) {
+  if (!RegistrationNameValid(name.c_str()) || name.size() >= kUserNameFieldSize) return reply("error: not a user name\n");
   if (verb == "kick") {
     std::string key = name;
     for (char& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     auto it = online_.find(key);
-    if (it == online_.end()) return "error: " + name + " is not online\n";
+    if (it == online_.end()) return reply("error: " + name + " is not online\n");
     std::shared_ptr<ClientConnection> connection = it->second;
     connection->Send(kMessageServerAlert, ServerAlertBuild("You have been disconnected by the system administrator."));
     connection->CloseAfterSending("kicked");
     ServerLog("admin: kicked %s", name.c_str());
-    return "ok\n";
+    return reply("ok\n");
   }
-  const StoreResult result = store_->SetLocked(name, verb == "lock");
-  if (result == StoreResult::kNotFound) return "error: no user " + name + "\n";
-  if (result != StoreResult::kOk) return "error: the account store failed\n";
-  ServerLog("admin: %s %s", verb.c_str(), name.c_str());
-  return "ok\n";
+  const bool lock = verb == "lock";
+  stores_.Submit([name, lock, verb, reply = std::move(reply)](AccountStore* store) {
+    const StoreResult result = store ? store->SetLocked(name, lock) : StoreResult::kFailed;
+    return [name, verb, reply, result] {
+      if (result == StoreResult::kNotFound) return reply("error: no user " + name + "\n");
+      if (result != StoreResult::kOk) return reply("error: the account store failed\n");
+      ServerLog("admin: %s %s", verb.c_str(), name.c_str());
+      reply("ok\n");
+    };
+  });
 }

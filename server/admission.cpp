@@ -64,23 +64,29 @@ void LobbyServer::OnAccessRequest(const std::shared_ptr<ClientConnection>& conne
   }
 }
 
+void LobbyServer::StoreCall(const std::shared_ptr<ClientConnection>& connection, const std::string& user,
+                            StorePool::Job job) {
+  auto timer = std::make_shared<asio::steady_timer>(io_);
+  timer->expires_after(std::chrono::milliseconds(static_cast<int64_t>(config_.storeTimeoutS * 1000)));
+  timer->async_wait([this, connection, user](const asio::error_code& e) {
+    if (e || stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+    Deny(connection, user, kDeniedFull, "the account store did not answer in time");
+  });
+  storeWaits_.insert(timer);
+  WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
+  stores_.Submit([this, job = std::move(job), timer, work](AccountStore* store) {
+    StorePool::Answer answer = job(store);
+    return StorePool::Answer([this, answer = std::move(answer), timer, work] {
+      timer->cancel();
+      storeWaits_.erase(timer);
+      answer();
+    });
+  });
+}
+
 void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request) {
   if (!RegistrationValid(request)) {
     connection->Close("invalid registration data");
-    return;
-  }
-  Account existing;
-  const StoreResult found = store_->Find(request.userName, &existing);
-  if (found == StoreResult::kFailed) {
-    Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
-    return;
-  }
-  if (found == StoreResult::kOk) {
-    Deny(connection, request.userName, kDeniedNameTaken);
-    return;
-  }
-  if (LobbyFull(request.userName)) {
-    Deny(connection, request.userName, kDeniedFull);
     return;
   }
   connection->SetVerifying();
@@ -90,12 +96,34 @@ void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, 
   account.email = request.email;
   account.personalInfo = request.personalInfo;
   const std::string password = request.password;
+  StoreCall(connection, account.name, [this, connection, account, password](AccountStore* store) {
+    Account existing;
+    const StoreResult found = store ? store->Find(account.name, &existing) : StoreResult::kFailed;
+    return [this, connection, account, password, found] { HashRegistration(connection, account, password, found); };
+  });
+}
+
+void LobbyServer::HashRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                                   const std::string& password, StoreResult found) {
+  if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+  if (found == StoreResult::kFailed) {
+    Deny(connection, account.name, kDeniedFull, "the account store cannot be read");
+    return;
+  }
+  if (found == StoreResult::kOk) {
+    Deny(connection, account.name, kDeniedNameTaken);
+    return;
+  }
+  if (LobbyFull(account.name)) {
+    Deny(connection, account.name, kDeniedFull);
+    return;
+  }
   const HashStrength strength = config_.hash;
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
   const uint64_t ticket =
-      pool_.Submit(connection->Address(), [this, connection, account, password, strength, work]() mutable {
-        account.passwordHash = PasswordHashMake(password, strength);
-        return HashPool::Answer([this, connection, account, work] { FinishRegistration(connection, account); });
+      pool_.Submit(connection->Address(), [this, connection, made = account, password, strength, work]() mutable {
+        made.passwordHash = PasswordHashMake(password, strength);
+        return HashPool::Answer([this, connection, made, work] { FinishRegistration(connection, made); });
       });
   if (ticket == 0) {
     Deny(connection, account.name, kDeniedFull, "too many password hashes waiting");
@@ -117,36 +145,49 @@ void LobbyServer::FinishRegistration(const std::shared_ptr<ClientConnection>& co
     Deny(connection, account.name, kDeniedFull);
     return;
   }
-  switch (store_->Create(account)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kExists:
-      Deny(connection, account.name, kDeniedNameTaken);
-      return;
-    default:
-      Deny(connection, account.name, kDeniedFull, "the account store cannot be written");
-      return;
-  }
-  ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), account.name.c_str());
-  Admit(connection, account.name);
+  StoreCall(connection, account.name, [this, connection, account](AccountStore* store) {
+    const StoreResult made = store ? store->Create(account) : StoreResult::kFailed;
+    return [this, connection, name = account.name, made] {
+      if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+      switch (made) {
+        case StoreResult::kOk:
+          break;
+        case StoreResult::kExists:
+          Deny(connection, name, kDeniedNameTaken);
+          return;
+        default:
+          Deny(connection, name, kDeniedFull, "the account store cannot be written");
+          return;
+      }
+      ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), name.c_str());
+      Admit(connection, name);
+    };
+  });
 }
 
 void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request) {
-  Account account;
-  switch (store_->Find(request.userName, &account)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, request.userName, kDeniedNoSuchUser);
-      return;
-    default:
-      Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
-      return;
-  }
   connection->SetVerifying();
+  const std::string name = request.userName;
+  StoreCall(connection, name, [this, connection, name, password = std::string(request.password)](AccountStore* store) {
+    auto account = std::make_shared<Account>();
+    const StoreResult found = store ? store->Find(name, account.get()) : StoreResult::kFailed;
+    return [this, connection, name, password, account, found] {
+      if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+      if (found == StoreResult::kNotFound) {
+        Deny(connection, name, kDeniedNoSuchUser);
+      } else if (found != StoreResult::kOk) {
+        Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      } else {
+        WaitForCheckTurn(connection, *account, password);
+      }
+    };
+  });
+}
+
+void LobbyServer::WaitForCheckTurn(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                                   const std::string& password) {
   const std::string key = Lower(account.name);
-  CheckTurns::Start start = [this, connection, key, name = account.name, hash = account.passwordHash,
-                             password = std::string(request.password)] {
+  CheckTurns::Start start = [this, connection, key, name = account.name, hash = account.passwordHash, password] {
     if (!BeginCheck(connection, name, hash, password)) checkTurns_.Leave(key);
   };
   switch (checkTurns_.Enter(key, start)) {
@@ -162,14 +203,31 @@ void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, con
 }
 
 // With the account's check turn held: the lock-out is read now, after
-// every earlier check of the account has been counted. True when the hash
-// is queued (its answer ends the turn).
+// every earlier check of the account has been counted. True when the turn
+// is kept (the answers that follow end it).
 bool LobbyServer::BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                              const std::string& hash, const std::string& password) {
   // The client left while it waited for its turn.
   if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return false;
-  bool locked = false;
-  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+  const std::string address = connection->Address();
+  StoreCall(connection, name, [this, connection, name, hash, password, address](AccountStore* store) {
+    bool locked = false;
+    const StoreResult checked =
+        store ? store->LockoutCheck(name, address, LockoutNowMs(), &locked) : StoreResult::kFailed;
+    return [this, connection, name, hash, password, checked, locked] {
+      if (stopped_) return;
+      if (!HashCheck(connection, name, hash, password, checked, locked)) checkTurns_.Leave(Lower(name));
+    };
+  });
+  return true;
+}
+
+// The lock-out read: the hash is queued unless it refuses. True when the
+// hash is queued (its answer ends the turn).
+bool LobbyServer::HashCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                            const std::string& hash, const std::string& password, StoreResult checked, bool locked) {
+  if (connection->GetState() != ClientConnection::State::kVerifying) return false;
+  switch (checked) {
     case StoreResult::kOk:
       break;
     case StoreResult::kNotFound:
@@ -201,30 +259,44 @@ void LobbyServer::FinishLogIn(const std::shared_ptr<ClientConnection>& connectio
                               bool matches) {
   hashing_.erase(connection.get());
   if (stopped_) return;
-  AnswerCheck(connection, name, matches);
-  checkTurns_.Leave(Lower(name));
+  // Counted even when the client left before the answer, so that hanging
+  // up early does not buy more guesses.
+  const std::string address = connection->Address();
+  const LockoutRules rules = lockoutRules_;
+  StoreCall(connection, name, [this, connection, name, matches, address, rules](AccountStore* store) {
+    CheckAnswer a;
+    if (!store) {
+      a.stored = StoreResult::kFailed;
+    } else if (!matches) {
+      a.stored = store->LockoutFailure(name, address, LockoutNowMs(), rules, &a.outcome);
+    } else {
+      // Locked meanwhile by the administrator?
+      a.stored = store->LockoutCheck(name, address, LockoutNowMs(), &a.locked);
+      if (a.stored == StoreResult::kOk && !a.locked) a.cleared = store->LockoutSuccess(name, address);
+    }
+    return [this, connection, name, matches, a] {
+      if (stopped_) return;
+      AnswerCheck(connection, name, matches, a);
+      checkTurns_.Leave(Lower(name));
+    };
+  });
 }
 
 void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
-                              bool matches) {
+                              bool matches, const CheckAnswer& a) {
   const bool waiting = connection->GetState() == ClientConnection::State::kVerifying;
   if (!matches) {
-    // Counted even when the client left before the answer, so that hanging
-    // up early does not buy more guesses.
-    LockoutOutcome outcome = LockoutOutcome::kCounted;
-    const StoreResult counted =
-        store_->LockoutFailure(name, connection->Address(), LockoutNowMs(), lockoutRules_, &outcome);
     uint16_t reason = kDeniedWrongPassword;
-    if (counted != StoreResult::kOk) {
+    if (a.stored != StoreResult::kOk) {
       // An uncounted guess would be a free one: refused, whatever it was.
       ServerLog("user %s: a wrong password from %s cannot be counted: the account store failed", name.c_str(),
                 connection->Address().c_str());
       reason = kDeniedFull;
-    } else if (outcome == LockoutOutcome::kAddressLocked) {
+    } else if (a.outcome == LockoutOutcome::kAddressLocked) {
       ServerLog("user %s locked out for %s after %u wrong passwords from it", name.c_str(),
                 connection->Address().c_str(), config_.lockoutFailures);
       reason = kDeniedLockedOut;
-    } else if (outcome == LockoutOutcome::kAccountLocked) {
+    } else if (a.outcome == LockoutOutcome::kAccountLocked) {
       ServerLog("user %s locked after %u wrong passwords", name.c_str(), config_.accountLockoutFailures);
       reason = kDeniedLockedOut;
     }
@@ -232,9 +304,7 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
     return;
   }
   if (!waiting) return;
-  // Locked meanwhile by the administrator.
-  bool locked = false;
-  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+  switch (a.stored) {
     case StoreResult::kOk:
       break;
     case StoreResult::kNotFound:
@@ -244,11 +314,11 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
       Deny(connection, name, kDeniedFull, "the account store cannot be read");
       return;
   }
-  if (locked) {
+  if (a.locked) {
     Deny(connection, name, kDeniedLockedOut);
     return;
   }
-  if (store_->LockoutSuccess(name, connection->Address()) != StoreResult::kOk) {
+  if (a.cleared != StoreResult::kOk) {
     ServerLog("user %s: the count of wrong passwords from %s cannot be cleared", name.c_str(),
               connection->Address().c_str());
   }

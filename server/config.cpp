@@ -141,9 +141,11 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
 bool ReadAccounts(const Reader& r, ServerConfig* c) {
   std::string hash = "interactive", store = "sqlite";
   if (!r.Text("hash", &hash) || !r.Text("store", &store) || !r.Text("url", &c->databaseUrl) ||
-      !r.Text("passfile", &c->databasePassfile)) {
+      !r.Text("passfile", &c->databasePassfile) || !r.Number("workers", &c->storeWorkers) ||
+      !r.Seconds("timeout_s", &c->storeTimeoutS)) {
     return false;
   }
+  if (c->storeWorkers == 0 || c->storeWorkers > 32) return r.Fail("workers", "must be between 1 and 32");
   if (hash == "interactive") c->hash = HashStrength::kInteractive;
   else if (hash == "fast") c->hash = HashStrength::kFast;
   else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
@@ -276,7 +278,7 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     const toml::table* t = n->as_table();
     if (!t) return *error = "accounts: must be a section", false;
     Reader r{t, "accounts", error};
-    if (!OnlyKnown(*t, r.section, {"hash", "store", "url", "passfile"}, "key", error) || !ReadAccounts(r, &c)) {
+    if (!OnlyKnown(*t, r.section, {"hash", "store", "url", "passfile", "workers", "timeout_s"}, "key", error) || !ReadAccounts(r, &c)) {
       return false;
     }
     c.databasePassfile = Resolve(base, c.databasePassfile);

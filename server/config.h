@@ -69,6 +69,10 @@ struct ServerConfig {
   // which comes from PGPASSWORD or the passfile.
   std::string databaseUrl;
   std::string databasePassfile;
+  // Threads (each with its own connection) that make the store's calls,
+  // and how long a log-in waits for one before it is refused as full.
+  uint32_t storeWorkers = 2;
+  double storeTimeoutS = 5;
   uint32_t disclaimerVersion = 0;
   std::string disclaimerFile;
   std::string welcomeFile;

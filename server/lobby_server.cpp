@@ -46,11 +46,14 @@ bool ReadText(const std::string& path, const char* key, std::string* out, std::s
 LobbyServer::LobbyServer(asio::io_context& io, ServerConfig config, std::unique_ptr<AccountStore> store)
     : io_(io),
       config_(std::move(config)),
-      store_(std::move(store)),
       lockoutRules_{{config_.lockoutFailures, Milliseconds(config_.lockoutS), true},
                     {config_.accountLockoutFailures, Milliseconds(config_.lockoutS), false}},
       pool_(config_.hashWorkers, {config_.maxPendingHashes, config_.maxPendingHashesPerAddress},
             [this](HashPool::Answer answer) { asio::post(io_, std::move(answer)); }),
+      stores_(
+          config_.storeWorkers,
+          [config = config_](std::string* error) { return AccountStoreOpen(config, error); }, std::move(store),
+          [this](StorePool::Answer answer) { asio::post(io_, std::move(answer)); }),
       checkTurns_(kChecksWaitingPerAccount),
       acceptor_(io),
       acceptRetry_(io) {}
@@ -122,6 +125,9 @@ void LobbyServer::Stop() {
   // Queued hashes are dropped: stopping never waits for them.
   pool_.DropQueued();
   hashing_.clear();
+  stores_.DropQueued();
+  for (const auto& timer : storeWaits_) timer->cancel();
+  storeWaits_.clear();
   // Closing removes the connection from the map, so walk a copy.
   const auto connections = connections_;
   for (const auto& [raw, connection] : connections) connection->Close("server stopping");

@@ -2,11 +2,14 @@
 // The lobby server: accepts clients, admits them against the account store,
 // announces the rooms, answers their requests and carries out the admin
 // commands. Everything runs on one event-loop thread; password hashes run on
-// the hash pool and come back as posted handlers.
+// the hash pool and account store calls on the store pool, and both come
+// back as posted handlers.
 
 #include <asio.hpp>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <span>
 #include <string>
@@ -19,6 +22,7 @@
 #include "server/config.h"
 #include "server/hash_pool.h"
 #include "server/lockout_rules.h"
+#include "server/store_pool.h"
 
 class AdminSocket;
 class ClientConnection;
@@ -60,18 +64,39 @@ class LobbyServer {
 
   // One admin command (its words); the answer's first line is "ok" or
   // "error: ...".
-  std::string AdminCommand(const std::vector<std::string>& words);
+  // Answered through reply on the loop thread, at once or once the
+  // account store has answered.
+  void AdminCommand(const std::vector<std::string>& words, std::function<void(std::string)> reply);
 
  private:
   void Accept();
   void OnAccessRequest(const std::shared_ptr<ClientConnection>& connection, const uint8_t* body, uint32_t length);
+  // What a password check's store call found: the count of a wrong
+  // password, or for the right one whether the account is locked.
+  struct CheckAnswer {
+    StoreResult stored = StoreResult::kFailed;
+    LockoutOutcome outcome = LockoutOutcome::kCounted;
+    bool locked = false;
+    StoreResult cleared = StoreResult::kOk;
+  };
+  // Runs job on the store pool for a connection whose request is being
+  // checked; when no answer has come after the store's time-out, the
+  // client is refused with reason 6 (the answer, when it comes, still runs).
+  void StoreCall(const std::shared_ptr<ClientConnection>& connection, const std::string& user, StorePool::Job job);
   void Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void HashRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                        const std::string& password, StoreResult found);
   void FinishRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account);
   void LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void WaitForCheckTurn(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                        const std::string& password);
   bool BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                   const std::string& hash, const std::string& password);
+  bool HashCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, const std::string& hash,
+                 const std::string& password, StoreResult checked, bool locked);
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
-  void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
+  void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches,
+                   const CheckAnswer& answer);
   void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
             const char* why = nullptr);
   void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
@@ -83,13 +108,15 @@ class LobbyServer {
   RoomRuntime* FindRoom(uint32_t id);
   std::string CommandRoom(const std::vector<std::string>& words);
   std::string CommandUsers();
-  std::string CommandAccount(const std::string& verb, const std::string& name);
+  void CommandAccount(const std::string& verb, const std::string& name, std::function<void(std::string)> reply);
 
   asio::io_context& io_;
   ServerConfig config_;
-  std::unique_ptr<AccountStore> store_;
   LockoutRules lockoutRules_;
   HashPool pool_;
+  StorePool stores_;
+  // The time-outs of store calls waiting for their answers.
+  std::set<std::shared_ptr<asio::steady_timer>> storeWaits_;
   // One password check per account at a time.
   CheckTurns checkTurns_;
   // The connections with a hash queued or running: its ticket, and the

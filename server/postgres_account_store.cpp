@@ -55,7 +55,7 @@ class PostgresAccountStore final : public AccountStore {
     std::string key;
     if (!NameKey(name, &key)) return StoreResult::kNotFound;
     if (!Ready()) return StoreResult::kFailed;
-    PgResult r = db_.Run("find", {{key}});
+    PgResult r = Read("find", {{key}});
     if (!r.Ok()) return StoreResult::kFailed;
     if (r.Rows() == 0) return StoreResult::kNotFound;
     out->name = r.Text(0, 0);
@@ -69,12 +69,13 @@ class PostgresAccountStore final : public AccountStore {
 
   StoreResult Create(const Account& a) override {
     std::string key;
-    if (!NameKey(a.name, &key) || !Ready()) return StoreResult::kFailed;
-    // One statement is one transaction: two servers making the same name
-    // at once meet at the unique key, and one of them is told it exists.
+    if (!NameKey(a.name, &key) || !Begin()) return StoreResult::kFailed;
+    // Two servers making the same name at once meet at the unique key, and
+    // one of them is told it exists.
     PgResult r = db_.Run("create", {{key}, {a.name}, {a.passwordHash}, {a.fullName, true}, {a.email, true},
                                     {a.personalInfo, true}});
-    if (r.Ok()) return StoreResult::kOk;
+    if (r.Ok()) return Finish(StoreResult::kOk);
+    Finish(StoreResult::kFailed);
     return r.State() == "23505" ? StoreResult::kExists : StoreResult::kFailed;
   }
 
@@ -92,7 +93,7 @@ class PostgresAccountStore final : public AccountStore {
     std::string key;
     if (!NameKey(name, &key)) return StoreResult::kNotFound;
     if (!Ready()) return StoreResult::kFailed;
-    PgResult r = db_.Run("check", {{key}, {source}});
+    PgResult r = Read("check", {{key}, {source}});
     if (!r.Ok()) return StoreResult::kFailed;
     if (r.Rows() == 0) return StoreResult::kNotFound;
     *locked = r.Flag(0, 0) || r.Integer(0, 1) > nowMs;
@@ -120,7 +121,7 @@ class PostgresAccountStore final : public AccountStore {
     std::string key;
     if (!NameKey(name, &key)) return StoreResult::kOk;
     if (!Ready()) return StoreResult::kFailed;
-    return db_.Run("clear_source", {{key}, {source}}).Ok() ? StoreResult::kOk : StoreResult::kFailed;
+    return Read("clear_source", {{key}, {source}}).Ok() ? StoreResult::kOk : StoreResult::kFailed;
   }
 
   StoreResult CheckWritable(std::string* error) override {
@@ -140,7 +141,23 @@ class PostgresAccountStore final : public AccountStore {
     std::string ignored;
     return db_.Ready(&ignored);
   }
-  bool Begin() { return Ready() && db_.Exec("BEGIN").Ok(); }
+  // A statement that may run twice (a read, or a delete that clears): when
+  // the connection was lost it is made again and the statement run once
+  // more, so the first call after the database came back is answered.
+  // Changes that count or create are never run twice.
+  PgResult Read(const char* statement, const std::vector<PgParam>& params) {
+    if (!Ready()) return PgResult();
+    PgResult r = db_.Run(statement, params);
+    if (r.Ok() || PQstatus(db_.Get()) != CONNECTION_BAD || !Ready()) return r;
+    return db_.Run(statement, params);
+  }
+  // Nothing has run when BEGIN fails, so it is tried again on a new
+  // connection when the old one was lost.
+  bool Begin() {
+    if (!Ready()) return false;
+    if (db_.Exec("BEGIN").Ok()) return true;
+    return PQstatus(db_.Get()) == CONNECTION_BAD && Ready() && db_.Exec("BEGIN").Ok();
+  }
   // Commits after kOk or kNotFound, rolls back after kFailed.
   StoreResult Finish(StoreResult result) {
     if (result != StoreResult::kFailed && db_.Exec("COMMIT").Ok()) return result;
