@@ -66,7 +66,9 @@ class MemoryStore : public AccountStore {
                              const LockoutRules& rules, LockoutOutcome* outcome) override {
     const bool address = LockoutCountFailure(&counts_[{Key(name), source}], rules.address, nowMs);
     const bool account = LockoutCountFailure(&counts_[{Key(name), ""}], rules.account, nowMs);
-    *outcome = account ? LockoutOutcome::kAccountLocked : address ? LockoutOutcome::kAddressLocked : LockoutOutcome::kCounted;
+    *outcome = account   ? LockoutOutcome::kAccountLocked
+               : address ? LockoutOutcome::kAddressLocked
+                         : LockoutOutcome::kCounted;
     return StoreResult::kOk;
   }
   StoreResult LockoutSuccess(const std::string& name, const std::string& source) override {

@@ -226,20 +226,8 @@ bool LobbyServer::BeginCheck(const std::shared_ptr<ClientConnection>& connection
 // hash is queued (its answer ends the turn).
 bool LobbyServer::HashCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                             const std::string& hash, const std::string& password, StoreResult checked, bool locked) {
-  if (connection->GetState() != ClientConnection::State::kVerifying) return false;
-  switch (checked) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, name, kDeniedNoSuchUser);
-      return false;
-    default:
-      Deny(connection, name, kDeniedFull, "the account store cannot be read");
-      return false;
-  }
-  if (locked) {
-    // The password is not even checked.
-    Deny(connection, name, kDeniedLockedOut);
+  // The password is not even checked when the source is locked out.
+  if (connection->GetState() != ClientConnection::State::kVerifying || !PassesLockout(connection, name, checked, locked)) {
     return false;
   }
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
@@ -303,21 +291,8 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
     if (waiting) Deny(connection, name, reason);
     return;
   }
-  if (!waiting) return;
-  switch (a.stored) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, name, kDeniedNoSuchUser);
-      return;
-    default:
-      Deny(connection, name, kDeniedFull, "the account store cannot be read");
-      return;
-  }
-  if (a.locked) {
-    Deny(connection, name, kDeniedLockedOut);
-    return;
-  }
+  // Locked meanwhile by the administrator?
+  if (!waiting || !PassesLockout(connection, name, a.stored, a.locked)) return;
   if (a.cleared != StoreResult::kOk) {
     ServerLog("user %s: the count of wrong passwords from %s cannot be cleared", name.c_str(),
               connection->Address().c_str());
@@ -327,6 +302,23 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
     return;
   }
   Admit(connection, name);
+}
+
+bool LobbyServer::PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                                StoreResult checked, bool locked) {
+  switch (checked) {
+    case StoreResult::kOk:
+      break;
+    case StoreResult::kNotFound:
+      Deny(connection, name, kDeniedNoSuchUser);
+      return false;
+    default:
+      // Not "no such user": the account may well exist.
+      Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      return false;
+  }
+  if (locked) Deny(connection, name, kDeniedLockedOut);
+  return !locked;
 }
 
 bool LobbyServer::LobbyFull(const std::string& name) const {

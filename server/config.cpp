@@ -296,9 +296,8 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
   if (const toml::node* n = root.get("welcome")) {
     const toml::table* t = n->as_table();
     if (!t) return *error = "welcome: must be a section", false;
-    if (!OnlyKnown(*t, "welcome", {"file"}, "key", error) || !Reader{t, "welcome", error}.Text("file", &c.welcomeFile)) {
-      return false;
-    }
+    const Reader r{t, "welcome", error};
+    if (!OnlyKnown(*t, r.section, {"file"}, "key", error) || !r.Text("file", &c.welcomeFile)) return false;
     c.welcomeFile = Resolve(base, c.welcomeFile);
   }
   std::set<uint32_t> ids;

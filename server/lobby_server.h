@@ -97,6 +97,11 @@ class LobbyServer {
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
   void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches,
                    const CheckAnswer& answer);
+  // Whether the lock-out read (checked, locked) lets the connection's
+  // source try name's password; refused (4, or 2 or 6 when the account
+  // cannot be read) when not.
+  bool PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name, StoreResult checked,
+                     bool locked);
   void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
             const char* why = nullptr);
   void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);

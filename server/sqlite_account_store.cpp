@@ -73,8 +73,10 @@ class SqliteAccountStore final : public AccountStore {
         !create_.Prepare(db_, "INSERT INTO accounts (name, password_hash, full_name, email, personal_info) "
                               "VALUES (?1, ?2, ?3, ?4, ?5)") ||
         !setLocked_.Prepare(db_, "UPDATE accounts SET locked = ?2 WHERE name = ?1") ||
-        !lockedUntil_.Prepare(db_, "SELECT max(locked_until) FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
-        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts WHERE account = ?1 AND source = ?2") ||
+        !lockedUntil_.Prepare(db_, "SELECT locked, (SELECT max(locked_until) FROM lockouts "
+                                   "WHERE account = ?1 AND source IN (?2, '')) FROM accounts WHERE name = ?1") ||
+        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts "
+                                 "WHERE account = ?1 AND source = ?2") ||
         !writeCount_.Prepare(db_, "INSERT OR REPLACE INTO lockouts (account, source, failures, locks, locked_until) "
                                   "VALUES (?1, ?2, ?3, ?4, ?5)") ||
         !clearSource_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
@@ -129,17 +131,16 @@ class SqliteAccountStore final : public AccountStore {
   }
 
   StoreResult LockoutCheck(const std::string& name, const std::string& source, int64_t nowMs, bool* locked) override {
-    Account account;
-    const StoreResult found = Find(name, &account);
-    if (found != StoreResult::kOk) return found;
     lockedUntil_.Text(1, name);
     lockedUntil_.Text(2, source);
-    const bool ok = lockedUntil_.Step() == SQLITE_ROW;
-    const int64_t until = ok ? sqlite3_column_int64(lockedUntil_.Get(), 0) : 0;
+    const int rc = lockedUntil_.Step();
+    if (rc == SQLITE_ROW) {
+      sqlite3_stmt* s = lockedUntil_.Get();
+      *locked = sqlite3_column_int64(s, 0) != 0 || sqlite3_column_int64(s, 1) > nowMs;  // NULL reads as 0
+    }
     lockedUntil_.Reset();
-    if (!ok) return StoreResult::kFailed;
-    *locked = account.locked || until > nowMs;
-    return StoreResult::kOk;
+    if (rc == SQLITE_ROW) return StoreResult::kOk;
+    return rc == SQLITE_DONE ? StoreResult::kNotFound : StoreResult::kFailed;
   }
 
   StoreResult LockoutFailure(const std::string& name, const std::string& source, int64_t nowMs,

@@ -150,7 +150,8 @@ TEST_F(LobbydProcess, IdleAdminClientsTimeOutAndStoppingEndsThemAndSighupDoesNot
 }
 
 TEST_F(LobbydProcess, ALowOpenFileLimitStillServesTheAdmittedClientsAndTheAdminTool) {
-  dir_.Write("lobby.toml", ConfigText("max_players = 200\nmax_connections_per_address = 200\n"));
+  dir_.Write("lobby.toml", ConfigText("max_players = 200\nmax_connections_per_address = 200\nmax_pending_hashes = 200\n"
+                                      "max_pending_hashes_per_address = 200\n"));
   // Soft and hard: the server cannot raise it.
   auto server = StartLobbyd(dir_, {64, false});
   const uint16_t port = ListeningPort(server->Output());
