@@ -10,6 +10,7 @@
 #include "server/password_hash.h"
 #include "server/registration_rules.h"
 #include "server/server_log.h"
+#include "server/shared_state.h"
 
 namespace {
 
@@ -349,6 +350,8 @@ void LobbyServer::Admit(const std::shared_ptr<ClientConnection>& connection, con
   }
   online_[key] = connection;
   connection->SetAdmitted(name);
+  // Another server holding the user closes its session when it hears.
+  if (shared_) shared_->Admitted(name, connection->Peer());
   ServerLog("#%llu %s admitted user %s", static_cast<unsigned long long>(connection->Id()),
             connection->Peer().c_str(), name.c_str());
 

@@ -104,7 +104,7 @@ bool ParseListen(const std::string& text, ServerConfig* c) {
 
 bool ReadServer(const Reader& r, ServerConfig* c) {
   if (!OnlyKnown(*r.table, r.section,
-                 {"listen", "data_dir", "max_players", "newest_client_version", "min_request_version",
+                 {"name", "lease_s", "listen", "data_dir", "max_players", "newest_client_version", "min_request_version",
                   "lockout_failures", "account_lockout_failures", "lockout_s", "max_pending_hashes",
                   "max_pending_hashes_per_address", "echo_interval_s", "echo_timeout_s", "request_timeout_s",
                   "max_connections", "max_connections_per_address", "max_queued_bytes", "hash_workers"},
@@ -114,7 +114,12 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   std::string listen = c->listenHost + ":" + std::to_string(c->listenPort);
   if (!r.Text("listen", &listen)) return false;
   if (!ParseListen(listen, c)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
-  if (!r.Text("data_dir", &c->dataDir, true)) return false;
+  if (!r.Text("data_dir", &c->dataDir, true) || !r.Text("name", &c->serverName) || !r.Seconds("lease_s", &c->leaseS)) {
+    return false;
+  }
+  if (c->serverName.size() > 100 || c->serverName.find_first_of("\t\n") != std::string::npos) {
+    return r.Fail("name", "must be at most 100 characters, without tabs or line ends");
+  }
   if (c->dataDir.empty()) return r.Fail("data_dir", "must not be empty");
   if (!r.Number("max_players", &c->maxPlayers) || !r.Number("newest_client_version", &c->newestClientVersion) ||
       !r.Number("min_request_version", &c->minRequestVersion) ||

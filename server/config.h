@@ -40,6 +40,12 @@ struct SeedAccount {
 };
 
 struct ServerConfig {
+  // How the other servers on a shared database and the operator know this
+  // one; empty: the host name and the port listened on.
+  std::string serverName;
+  // The lease on this server's place among them: renewed every third of it,
+  // and a server that lets it run out is cleared with its users.
+  double leaseS = 15;
   std::string listenHost = "127.0.0.1";
   uint16_t listenPort = 2000;  // 0: any free port
   std::string dataDir;

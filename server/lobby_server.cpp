@@ -1,6 +1,7 @@
 #include "server/lobby_server.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "server/descriptor_limit.h"
 #include "server/file_read.h"
 #include "server/server_log.h"
+#include "server/shared_state.h"
 
 namespace {
 
@@ -104,6 +106,12 @@ bool LobbyServer::Start(std::string* error) {
     return false;
   }
   port_ = acceptor_.local_endpoint(ec).port();
+  if (config_.serverName.empty()) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    config_.serverName = std::string(host) + ":" + std::to_string(port_);
+  }
+  if (config_.store == StoreKind::kPostgresql && !StartShared(error)) return false;
   ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
   const uint64_t descriptors = DescriptorLimit();
   connectionCap_ = DescriptorConnectionCap(descriptors, config_.maxConnections);
@@ -122,6 +130,8 @@ void LobbyServer::Stop() {
   acceptor_.close(ignored);
   acceptRetry_.cancel();
   if (admin_) admin_->Close();
+  // This server's users leave the shared presence at once.
+  shared_.reset();
   // Queued hashes are dropped: stopping never waits for them.
   pool_.DropQueued();
   hashing_.clear();
@@ -241,7 +251,42 @@ void LobbyServer::OnLeaving(ClientConnection* connection) {
   std::string key = connection->User();
   for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   auto it = online_.find(key);
-  if (it != online_.end() && it->second.get() == connection) online_.erase(it);
+  if (it != online_.end() && it->second.get() == connection) {
+    online_.erase(it);
+    if (shared_) shared_->Left(connection->User());
+  }
+}
+
+bool LobbyServer::StartShared(std::string* error) {
+  auto onLoop = [this](std::function<void()> f) { asio::post(io_, std::move(f)); };
+  SharedState::Handlers handlers;
+  handlers.loggedInElsewhere = [this](const std::string& key) {
+    auto it = online_.find(key);
+    if (it == online_.end()) return;
+    std::shared_ptr<ClientConnection> previous = it->second;
+    previous->Send(kMessageServerAlert, ServerAlertBuild("You have been logged in from another place."));
+    previous->CloseAfterSending("logged in from another place");
+  };
+  handlers.alert = [this](const std::string& text) { Broadcast(kMessageServerAlert, ServerAlertBuild(text)); };
+  handlers.kick = [this](const std::string& key) {
+    auto it = online_.find(key);
+    if (it == online_.end()) return;
+    Kick(it->second);
+    ServerLog("admin: kicked %s from another server", it->first.c_str());
+  };
+  handlers.room = [this](uint32_t id, RoomState state, uint32_t players) {
+    if (RoomRuntime* room = FindRoom(id)) ApplyRoom(*room, state, players);
+  };
+  shared_ = std::make_unique<SharedState>(config_, std::move(handlers), onLoop);
+  std::vector<RoomConfig*> rooms;
+  for (RoomRuntime& room : rooms_) rooms.push_back(&room.config);
+  if (!shared_->Start(rooms, error)) {
+    *error = "the shared state cannot be started: " + *error;
+    shared_.reset();
+    return false;
+  }
+  ServerLog("sharing presence and rooms as server %s", config_.serverName.c_str());
+  return true;
 }
 
 void LobbyServer::OnClosed(ClientConnection* connection) {

@@ -25,6 +25,7 @@
 #include "server/store_pool.h"
 
 class AdminSocket;
+class SharedState;
 class ClientConnection;
 
 struct RoomRuntime {
@@ -112,6 +113,10 @@ class LobbyServer {
   void BroadcastRoom(const RoomRuntime& room, bool withInfo);
   RoomRuntime* FindRoom(uint32_t id);
   std::string CommandRoom(const std::vector<std::string>& words);
+  // A room's new state and count, broadcast to this server's clients.
+  void ApplyRoom(RoomRuntime& room, RoomState state, uint32_t players);
+  void Kick(const std::shared_ptr<ClientConnection>& connection);
+  bool StartShared(std::string* error);
   std::string CommandUsers();
   void CommandAccount(const std::string& verb, const std::string& name, std::function<void(std::string)> reply);
 
@@ -135,6 +140,8 @@ class LobbyServer {
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;
+  // With PostgreSQL: what the servers on the database share.
+  std::unique_ptr<SharedState> shared_;
   uint16_t port_ = 0;
   size_t queueCap_ = 0;
   bool stopped_ = false;

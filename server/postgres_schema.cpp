@@ -35,6 +35,21 @@ constexpr const char* kChanges[] = {
     " locks integer NOT NULL,"
     " locked_until bigint NOT NULL,"
     " PRIMARY KEY (account, source));",
+    // 2: what the servers on one database share. Each server's lease, who
+    // is online on which server, and the rooms' states and counts.
+    "CREATE TABLE servers ("
+    " name text PRIMARY KEY,"
+    " lease_until timestamptz NOT NULL);"
+    "CREATE TABLE presence ("
+    " name_key text PRIMARY KEY,"
+    " name text NOT NULL,"
+    " server text NOT NULL,"
+    " peer text NOT NULL,"
+    " since timestamptz NOT NULL DEFAULT now());"
+    "CREATE TABLE rooms ("
+    " id bigint PRIMARY KEY,"
+    " state integer NOT NULL,"
+    " players bigint NOT NULL);",
 };
 
 constexpr int kVersion = static_cast<int>(sizeof kChanges / sizeof kChanges[0]);
