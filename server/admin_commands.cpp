@@ -21,7 +21,7 @@ bool ParseNumber(const std::string& text, uint32_t* out) {
 
 constexpr const char* kUsage =
     "error: commands are: alert TEXT | room ID open|full|close | room ID players N | users | lock USER | "
-    "unlock USER | kick USER\n";
+    "unlock USER | kick USER | stats\n";
 
 }  // namespace
 
@@ -39,6 +39,7 @@ void LobbyServer::AdminCommand(const std::vector<std::string>& words, std::funct
     return reply("ok: sent to " + std::to_string(online_.size()) + " users\n");
   }
   if (verb == "room" && (words.size() == 3 || words.size() == 4)) return reply(CommandRoom(words));
+  if (verb == "stats" && words.size() == 1) return reply(MetricsSummary(metrics_, config_.serverName));
   if (verb == "users" && words.size() == 1) {
     if (shared_) return shared_->Users(std::move(reply));
     return reply(CommandUsers());

@@ -54,6 +54,7 @@ void LobbyServer::OnAccessRequest(const std::shared_ptr<ClientConnection>& conne
     connection->Close("access request without its signature");
     return;
   }
+  registering_[connection.get()] = request.newUser == 1;
   if (request.version < config_.minRequestVersion) {
     Deny(connection, request.userName, kDeniedOldClient);
     return;
@@ -76,7 +77,11 @@ void LobbyServer::StoreCall(const std::shared_ptr<ClientConnection>& connection,
   storeWaits_.insert(timer);
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
   stores_.Submit([this, job = std::move(job), timer, work](AccountStore* store) {
-    StorePool::Answer answer = job(store);
+    StorePool::Answer answer;
+    {
+      MetricsTimer timed(&metrics_.storeCalls, &metrics_.storeMicroseconds);
+      answer = job(store);
+    }
     return StorePool::Answer([this, answer = std::move(answer), timer, work] {
       timer->cancel();
       storeWaits_.erase(timer);
@@ -122,11 +127,12 @@ void LobbyServer::HashRegistration(const std::shared_ptr<ClientConnection>& conn
   const HashStrength strength = config_.hash;
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
   const uint64_t ticket =
-      pool_.Submit(connection->Address(), [this, connection, made = account, password, strength, work]() mutable {
+      pool_.Submit(connection->Address(), Timed([this, connection, made = account, password, strength, work]() mutable {
         made.passwordHash = PasswordHashMake(password, strength);
         return HashPool::Answer([this, connection, made, work] { FinishRegistration(connection, made); });
-      });
+      }));
   if (ticket == 0) {
+    metrics_.hashesPending.fetch_sub(1);
     Deny(connection, account.name, kDeniedFull, "too many password hashes waiting");
     return;
   }
@@ -232,11 +238,12 @@ bool LobbyServer::HashCheck(const std::shared_ptr<ClientConnection>& connection,
     return false;
   }
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
-  const uint64_t ticket = pool_.Submit(connection->Address(), [this, connection, hash, name, password, work] {
+  const uint64_t ticket = pool_.Submit(connection->Address(), Timed([this, connection, hash, name, password, work] {
     const bool matches = PasswordHashVerify(hash, password);
     return HashPool::Answer([this, connection, name, matches, work] { FinishLogIn(connection, name, matches); });
-  });
+  }));
   if (ticket == 0) {
+    metrics_.hashesPending.fetch_sub(1);
     Deny(connection, name, kDeniedFull, "too many password hashes waiting");
     return false;
   }
@@ -289,6 +296,7 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
       ServerLog("user %s locked after %u wrong passwords", name.c_str(), config_.accountLockoutFailures);
       reason = kDeniedLockedOut;
     }
+    if (reason == kDeniedLockedOut) metrics_.lockouts.fetch_add(1);
     if (waiting) Deny(connection, name, reason);
     return;
   }
@@ -329,8 +337,32 @@ bool LobbyServer::LobbyFull(const std::string& name) const {
   return admitted >= config_.maxPlayers;
 }
 
+void LobbyServer::CountAdmission(ClientConnection* connection, uint16_t result) {
+  auto kind = registering_.find(connection);
+  if (kind == registering_.end() || result >= kAdmissionResults) return;
+  (kind->second ? metrics_.registrations : metrics_.logins)[result].fetch_add(1);
+  registering_.erase(kind);
+}
+
+// Counts the hash as queued until a worker takes it, then as running.
+HashPool::Job LobbyServer::Timed(HashPool::Job job) {
+  metrics_.hashesPending.fetch_add(1);
+  return [this, job = std::move(job)] {
+    metrics_.hashesRunning.fetch_add(1);
+    HashPool::Answer answer;
+    {
+      MetricsTimer timed(&metrics_.hashes, &metrics_.hashMicroseconds);
+      answer = job();
+    }
+    metrics_.hashesRunning.fetch_sub(1);
+    metrics_.hashesPending.fetch_sub(1);
+    return answer;
+  };
+}
+
 void LobbyServer::Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
                        const char* why) {
+  CountAdmission(connection.get(), reason);
   ServerLog("#%llu %s refused user %s: reason %u%s%s", static_cast<unsigned long long>(connection->Id()),
             connection->Peer().c_str(), LogSafe(user).c_str(), reason, why ? ": " : "", why ? why : "");
   uint8_t body[2];
@@ -349,6 +381,8 @@ void LobbyServer::Admit(const std::shared_ptr<ClientConnection>& connection, con
     previous->CloseAfterSending("logged in from another place");
   }
   online_[key] = connection;
+  metrics_.admitted = static_cast<int64_t>(online_.size());
+  CountAdmission(connection.get(), 0);
   connection->SetAdmitted(name);
   // Another server holding the user closes its session when it hears.
   if (shared_) shared_->Admitted(name, connection->Peer());

@@ -264,7 +264,7 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     return false;
   }
   const toml::table& root = parsed.table();
-  if (!OnlyKnown(root, "", {"server", "accounts", "disclaimer", "welcome", "room", "account"}, "section", error)) {
+  if (!OnlyKnown(root, "", {"server", "accounts", "metrics", "disclaimer", "welcome", "room", "account"}, "section", error)) {
     return false;
   }
   std::error_code ec;
@@ -287,6 +287,18 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
       return false;
     }
     c.databasePassfile = Resolve(base, c.databasePassfile);
+  }
+  if (const toml::node* n = root.get("metrics")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "metrics: must be a section", false;
+    Reader r{t, "metrics", error};
+    std::string listen;
+    if (!OnlyKnown(*t, r.section, {"listen"}, "key", error) || !r.Text("listen", &listen, true)) return false;
+    ServerConfig where;
+    if (!ParseListen(listen, &where)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
+    c.metrics = true;
+    c.metricsHost = where.listenHost;
+    c.metricsPort = where.listenPort;
   }
   if (const toml::node* n = root.get("disclaimer")) {
     const toml::table* t = n->as_table();

@@ -47,6 +47,10 @@ struct ServerConfig {
   // and a server that lets it run out is cleared with its users.
   double leaseS = 15;
   std::string listenHost = "127.0.0.1";
+  // The metrics endpoint ([metrics] listen); off unless given.
+  bool metrics = false;
+  std::string metricsHost;
+  uint16_t metricsPort = 0;
   uint16_t listenPort = 2000;  // 0: any free port
   std::string dataDir;
   uint32_t maxPlayers = 100;

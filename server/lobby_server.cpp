@@ -112,6 +112,11 @@ bool LobbyServer::Start(std::string* error) {
     config_.serverName = std::string(host) + ":" + std::to_string(port_);
   }
   if (config_.store == StoreKind::kPostgresql && !StartShared(error)) return false;
+  if (config_.metrics) {
+    metricsHttp_ = std::make_unique<MetricsHttp>(metrics_, config_.serverName);
+    if (!metricsHttp_->Start(config_.metricsHost, config_.metricsPort, error)) return false;
+    ServerLog("metrics on http://%s:%u/metrics", config_.metricsHost.c_str(), metricsHttp_->Port());
+  }
   ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
   const uint64_t descriptors = DescriptorLimit();
   connectionCap_ = DescriptorConnectionCap(descriptors, config_.maxConnections);
@@ -132,6 +137,7 @@ void LobbyServer::Stop() {
   if (admin_) admin_->Close();
   // This server's users leave the shared presence at once.
   shared_.reset();
+  if (metricsHttp_) metricsHttp_->Stop();
   // Queued hashes are dropped: stopping never waits for them.
   pool_.DropQueued();
   hashing_.clear();
@@ -179,6 +185,7 @@ void LobbyServer::Accept() {
       const uint64_t id = nextId_++;
       auto connection = std::make_shared<ClientConnection>(*this, std::move(socket), id, address, peer);
       connections_.emplace(connection.get(), connection);
+      metrics_.connections.fetch_add(1);
       ServerLog("#%llu %s connected", static_cast<unsigned long long>(id), peer.c_str());
       connection->Start();
     }
@@ -188,6 +195,8 @@ void LobbyServer::Accept() {
 
 void LobbyServer::OnMessage(const std::shared_ptr<ClientConnection>& connection, uint32_t type, const uint8_t* body,
                             uint32_t length) {
+  metrics_.messagesIn.fetch_add(1, std::memory_order_relaxed);
+  metrics_.bytesIn.fetch_add(kFrameHeaderSize + length, std::memory_order_relaxed);
   const ClientConnection::State state = connection->GetState();
   if (state == ClientConnection::State::kWaitingRequest) {
     if (type != kMessageAccessRequest) {
@@ -230,6 +239,7 @@ void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t
     return;
   }
   ++sent;
+  metrics_.setsSent.fetch_add(1);
   const std::vector<uint8_t> answer = GameImageBuild(room->config.id, room->set);
   connection.Send(kMessageGameImage, answer);
   // One line per set sent tells an operator (and the end-to-end tests) which
@@ -246,6 +256,7 @@ void LobbyServer::OnLeaving(ClientConnection* connection) {
     const std::string account = pending->second.account;
     hashing_.erase(pending);
     if (!account.empty()) checkTurns_.Leave(account);
+    metrics_.hashesPending.fetch_sub(1);
   }
   if (connection->User().empty()) return;
   std::string key = connection->User();
@@ -253,6 +264,7 @@ void LobbyServer::OnLeaving(ClientConnection* connection) {
   auto it = online_.find(key);
   if (it != online_.end() && it->second.get() == connection) {
     online_.erase(it);
+    metrics_.admitted = static_cast<int64_t>(online_.size());
     if (shared_) shared_->Left(connection->User());
   }
 }
@@ -293,7 +305,8 @@ void LobbyServer::OnClosed(ClientConnection* connection) {
   auto count = perAddress_.find(connection->Address());
   if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
   setsSent_.erase(connection);
-  connections_.erase(connection);
+  registering_.erase(connection);
+  if (connections_.erase(connection)) metrics_.connections.fetch_sub(1);
 }
 
 RoomRuntime* LobbyServer::FindRoom(uint32_t id) {
@@ -325,3 +338,5 @@ void LobbyServer::BroadcastRoom(const RoomRuntime& room, bool withInfo) {
   const auto online = online_;
   for (const auto& [name, connection] : online) SendRoom(*connection, room, withInfo);
 }
+
+uint16_t LobbyServer::MetricsPort() const { return metricsHttp_ ? metricsHttp_->Port() : 0; }

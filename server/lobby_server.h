@@ -22,6 +22,8 @@
 #include "server/config.h"
 #include "server/hash_pool.h"
 #include "server/lockout_rules.h"
+#include "server/metrics.h"
+#include "server/metrics_http.h"
 #include "server/store_pool.h"
 
 class AdminSocket;
@@ -62,6 +64,14 @@ class LobbyServer {
   void OnLeaving(ClientConnection* connection);
   // The connection is gone.
   void OnClosed(ClientConnection* connection);
+  // A message of bytes (header and padding) queued for a client.
+  void CountSent(size_t bytes) {
+    metrics_.messagesOut.fetch_add(1, std::memory_order_relaxed);
+    metrics_.bytesOut.fetch_add(bytes, std::memory_order_relaxed);
+  }
+  const Metrics& GetMetrics() const { return metrics_; }
+  // The metrics endpoint's port, 0 when it is off.
+  uint16_t MetricsPort() const;
 
   // One admin command (its words); the answer's first line is "ok" or
   // "error: ...".
@@ -118,6 +128,8 @@ class LobbyServer {
   void Kick(const std::shared_ptr<ClientConnection>& connection);
   bool StartShared(std::string* error);
   std::string CommandUsers();
+  void CountAdmission(ClientConnection* connection, uint16_t result);
+  HashPool::Job Timed(HashPool::Job job);
   void CommandAccount(const std::string& verb, const std::string& name, std::function<void(std::string)> reply);
 
   asio::io_context& io_;
@@ -142,6 +154,10 @@ class LobbyServer {
   std::unique_ptr<AdminSocket> admin_;
   // With PostgreSQL: what the servers on the database share.
   std::unique_ptr<SharedState> shared_;
+  Metrics metrics_;
+  std::unique_ptr<MetricsHttp> metricsHttp_;
+  // Whether each connection's request is a registration, for the figures.
+  std::unordered_map<ClientConnection*, bool> registering_;
   uint16_t port_ = 0;
   size_t queueCap_ = 0;
   bool stopped_ = false;
