@@ -284,7 +284,7 @@ bool LobbyServer::StartShared(std::string* error) {
     auto it = online_.find(key);
     if (it == online_.end()) return;
     Kick(it->second);
-    ServerLog("admin: kicked %s from another server", it->first.c_str());
+    ServerLog("admin: kicked %s from another server", key.c_str());
   };
   handlers.room = [this](uint32_t id, RoomState state, uint32_t players) {
     if (RoomRuntime* room = FindRoom(id)) ApplyRoom(*room, state, players);

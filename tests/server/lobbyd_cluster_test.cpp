@@ -106,8 +106,8 @@ TEST_F(LobbydCluster, ThreeServersShareUsersRoomsAndTheAdministrator) {
 
   // s3 killed outright with a user on it: cleared within its lease.
   TestClient victim;
-  ASSERT_TRUE(victim.Connect(ports_[2]));
-  ASSERT_TRUE(victim.Admitted("victim", "pass1", true));
+  ASSERT_TRUE(victim.Connect(ports_[2])) << servers_[2]->Output();
+  ASSERT_TRUE(victim.Admitted("victim", "pass1", true)) << servers_[2]->Output();
   EXPECT_NE(Ctl(0, {"users"}).find("victim\t"), std::string::npos);
   servers_[2]->Signal(SIGKILL);
   servers_[2]->Wait();
