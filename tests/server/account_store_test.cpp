@@ -133,3 +133,33 @@ TEST_P(AccountStores, LockOutCountsAddUpAcrossStoresAndAreNeverLost) {
 }
 
 }  // namespace
+
+namespace {
+
+// The schema on a fresh database made by several servers starting at once,
+// and a database newer than the server refused.
+TEST(PostgresSchema, ServersStartingTogetherMakeItOnceAndANewerOneIsRefused) {
+  PgTestDatabase pg;
+  if (pg.Broken()) FAIL() << pg.SkipReason();
+  if (pg.Url().empty()) GTEST_SKIP() << pg.SkipReason();
+  std::vector<std::thread> starts;
+  std::atomic<int> opened{0};
+  for (int i = 0; i < 4; ++i) {
+    starts.emplace_back([&] {
+      std::string error;
+      if (PostgresAccountStoreOpen(pg.Url(), "", &error)) ++opened;
+      else ADD_FAILURE() << error;
+    });
+  }
+  for (std::thread& t : starts) t.join();
+  EXPECT_EQ(opened, 4);
+  EXPECT_EQ(pg.Query("SELECT count(*) FROM orva_schema"), "1");
+  EXPECT_NE(pg.Query("SELECT version FROM orva_schema"), "0");
+
+  pg.Query("UPDATE orva_schema SET version = 99");
+  std::string error;
+  EXPECT_FALSE(PostgresAccountStoreOpen(pg.Url(), "", &error));
+  EXPECT_NE(error.find("schema is version 99, newer than this server's"), std::string::npos) << error;
+}
+
+}  // namespace
