@@ -24,6 +24,12 @@ enum class StoreResult { kOk, kNotFound, kExists, kFailed };
 // What one wrong password did.
 enum class LockoutOutcome { kCounted, kAddressLocked, kAccountLocked };
 
+// What the two counts of one wrong password did; the account's lock says more.
+inline LockoutOutcome LockoutOutcomeOf(bool addressLocked, bool accountLocked) {
+  if (accountLocked) return LockoutOutcome::kAccountLocked;
+  return addressLocked ? LockoutOutcome::kAddressLocked : LockoutOutcome::kCounted;
+}
+
 class AccountStore {
  public:
   virtual ~AccountStore() = default;

@@ -110,10 +110,7 @@ class PostgresAccountStore final : public AccountStore {
     const bool ok = db_.Run("hold", {{key}}).Ok() && CountFailure(key, source, rules.address, nowMs, &addressLocked) &&
                     CountFailure(key, kWholeAccount, rules.account, nowMs, &accountLocked);
     const StoreResult result = Finish(ok ? StoreResult::kOk : StoreResult::kFailed);
-    if (result == StoreResult::kOk) {
-      if (accountLocked) *outcome = LockoutOutcome::kAccountLocked;
-      else if (addressLocked) *outcome = LockoutOutcome::kAddressLocked;
-    }
+    if (result == StoreResult::kOk) *outcome = LockoutOutcomeOf(addressLocked, accountLocked);
     return result;
   }
 
