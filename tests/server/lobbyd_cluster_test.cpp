@@ -104,6 +104,23 @@ TEST_F(LobbydCluster, ThreeServersShareUsersRoomsAndTheAdministrator) {
   EXPECT_NE(Text(f).find("disconnected by the system administrator"), std::string::npos);
   EXPECT_TRUE(watch3.WaitClosed());
 
+  // The same name registered on two servers at once: one admission, one
+  // reason 5.
+  for (int round = 0; round < 5; ++round) {
+    const std::string name = "twin" + std::to_string(round);
+    TestClient a, b;
+    ASSERT_TRUE(a.Connect(ports_[0]));
+    ASSERT_TRUE(b.Connect(ports_[1]));
+    ASSERT_TRUE(a.RequestAccess(name, "pass1", true));
+    ASSERT_TRUE(b.RequestAccess(name, "pass1", true));
+    Frame fa, fb;
+    ASSERT_TRUE(a.ReadSkippingEchoes(&fa));
+    ASSERT_TRUE(b.ReadSkippingEchoes(&fb));
+    const bool aIn = fa.type == kMessageAccessGranted, bIn = fb.type == kMessageAccessGranted;
+    EXPECT_NE(aIn, bIn) << name;
+    EXPECT_EQ(DeniedReason(aIn ? fb : fa), 5) << name;
+  }
+
   // s3 killed outright with a user on it: cleared within its lease.
   TestClient victim;
   ASSERT_TRUE(victim.Connect(ports_[2])) << servers_[2]->Output();
