@@ -254,21 +254,22 @@ void SharedState::Run() {
       tasks.swap(tasks_);
     }
     std::string error;
-    if (!db_->Ready(&error)) {
-      if (!saidDown) ServerLog("the shared state's database cannot be reached: %s", error.c_str());
-      saidDown = true;
-      // What was asked meanwhile is dropped: the state is made again once
-      // the database is back.
+    const bool up = db_->Ready(&error);
+    if (!up && !saidDown) ServerLog("the shared state's database cannot be reached: %s", error.c_str());
+    if (up && saidDown) {
+      ServerLog("the shared state's database is back");
+      Renew(*db_);
+    }
+    saidDown = !up;
+    // Without a connection every statement fails at once: the admin
+    // commands are still answered (with an error), and a presence change
+    // asked meanwhile is lost until that user comes again.
+    for (Task& task : tasks) task(*db_);
+    if (!up) {
       pollfd wait = {wake_, POLLIN, 0};
       poll(&wait, 1, 1000);
       continue;
     }
-    if (saidDown) {
-      ServerLog("the shared state's database is back");
-      saidDown = false;
-      Renew(*db_);
-    }
-    for (Task& task : tasks) task(*db_);
     if (Clock::now() >= nextRenew) {
       Renew(*db_);
       nextRenew = Clock::now() + every;
@@ -278,6 +279,8 @@ void SharedState::Run() {
       OnNotify(n->extra);
       PQfreemem(n);
     }
+    // A connection lost meanwhile is made again at once.
+    if (PQstatus(db_->Get()) != CONNECTION_OK) continue;
     pollfd fds[2] = {{wake_, POLLIN, 0}, {PQsocket(db_->Get()), POLLIN, 0}};
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextRenew - Clock::now()).count();
     if (poll(fds, fds[1].fd >= 0 ? 2 : 1, static_cast<int>(std::max<int64_t>(0, left))) > 0 && (fds[0].revents & POLLIN)) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <unistd.h>
 
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
@@ -83,6 +84,48 @@ TEST_F(SlowStore, ConnectionsCutByTheDatabaseAreMadeAgain) {
     EXPECT_TRUE(r.Admitted("newcomer" + std::to_string(i), "pass1", true)) << i;
   }
   EXPECT_EQ(lobby_->Admin({"lock", "pavel"}), "ok\n");
+}
+
+// Two servers on the database whose connections are all cut: the shared
+// state listens again, and a user moving between them still closes the
+// older session.
+TEST_F(SlowStore, SharedStateListensAgainAfterItsConnectionWasCut) {
+  TempDir otherDir;
+  WriteTestFiles(otherDir);
+  ServerConfig other = TestConfig(otherDir);
+  other.store = StoreKind::kPostgresql;
+  other.databaseUrl = pg_->Url();
+  other.serverName = "other";
+  TestLobby second(other);
+  ASSERT_TRUE(second.Started());
+  {
+    TestClient c;
+    ASSERT_TRUE(c.Connect(lobby_->Port()));
+    ASSERT_TRUE(c.Admitted("quinn", "pass1", true));
+  }
+  std::string error;
+  pg_->Query("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+             "WHERE datname = current_database() AND pid <> pg_backend_pid()",
+             &error);
+  ASSERT_EQ(error, "");
+  // The cut is noticed and the connection made again within a moment.
+  std::string users;
+  for (int i = 0; i < 50 && users.rfind("ok: 0 online", 0) != 0; ++i) {
+    users = second.Admin({"users"});
+    if (users.rfind("ok: 0 online", 0) != 0) usleep(100000);
+  }
+  ASSERT_EQ(users.rfind("ok: 0 online", 0), 0u) << users;
+  TestClient first;
+  ASSERT_TRUE(first.Connect(lobby_->Port()));
+  ASSERT_TRUE(first.Admitted("quinn", "pass1"));
+  TestClient moved;
+  ASSERT_TRUE(moved.Connect(second.Port()));
+  ASSERT_TRUE(moved.Admitted("quinn", "pass1"));
+  Frame f;
+  ASSERT_TRUE(first.ReadSkippingEchoes(&f));
+  EXPECT_EQ(f.type, kMessageServerAlert);
+  EXPECT_TRUE(first.WaitClosed());
+  EXPECT_EQ(second.Admin({"users"}).rfind("ok: 1 online\nquinn\t", 0), 0u);
 }
 
 }  // namespace
