@@ -32,8 +32,10 @@ void LobbyServer::AdminCommand(const std::vector<std::string>& words, std::funct
     Broadcast(kMessageServerAlert, ServerAlertBuild(words[1]));
     ServerLog("admin: alert to %zu users", online_.size());
     if (shared_) {
-      return shared_->Alert(words[1], [reply](uint32_t users) {
-        reply("ok: sent to " + std::to_string(users) + " users\n");
+      const size_t here = online_.size();
+      return shared_->Alert(words[1], [reply, here](bool told, uint32_t users) {
+        if (told) return reply("ok: sent to " + std::to_string(users) + " users\n");
+        reply("ok: sent to " + std::to_string(here) + " users of this server; the others cannot be told now\n");
       });
     }
     return reply("ok: sent to " + std::to_string(online_.size()) + " users\n");

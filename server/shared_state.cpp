@@ -168,12 +168,13 @@ void SharedState::Left(const std::string& user) {
   Queue([this, user](PgConnection& db) { db.Run("presence_drop", {{Lower(user)}, {name_}}); });
 }
 
-void SharedState::Alert(const std::string& text, std::function<void(uint32_t)> reply) {
+void SharedState::Alert(const std::string& text, std::function<void(bool, uint32_t)> reply) {
   Queue([this, text, reply](PgConnection& db) {
-    Notify(db, "alert\t" + name_ + "\t" + Hex(text));
+    const bool told = db.Run("notify", {{"alert\t" + name_ + "\t" + Hex(text)}}).Ok();
     PgResult count = db.Run("presence_count", {});
-    const auto users = static_cast<uint32_t>(count.Ok() ? count.Integer(0, 0) : 0);
-    post_([reply, users] { reply(users); });
+    const bool counted = count.Ok();
+    const auto users = static_cast<uint32_t>(counted ? count.Integer(0, 0) : 0);
+    post_([reply, told, counted, users] { reply(told && counted, users); });
   });
 }
 

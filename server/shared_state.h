@@ -46,8 +46,9 @@ class SharedState {
 
   void Admitted(const std::string& user, const std::string& peer);
   void Left(const std::string& user);
-  // reply gets the number of users online on every server.
-  void Alert(const std::string& text, std::function<void(uint32_t users)> reply);
+  // reply gets the number of users online on every server, or false when
+  // the other servers could not be told.
+  void Alert(const std::string& text, std::function<void(bool told, uint32_t users)> reply);
   // reply gets whether the user was online on another server.
   void Kick(const std::string& user, std::function<void(bool found)> reply);
   void Room(uint32_t room, RoomState state, uint32_t players);
