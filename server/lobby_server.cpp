@@ -286,6 +286,11 @@ bool LobbyServer::StartShared(std::string* error) {
     Kick(it->second);
     ServerLog("admin: kicked %s from another server", key.c_str());
   };
+  handlers.online = [this] {
+    std::vector<std::pair<std::string, std::string>> users;
+    for (const auto& [key, connection] : online_) users.emplace_back(connection->User(), connection->Peer());
+    return users;
+  };
   handlers.room = [this](uint32_t id, RoomState state, uint32_t players) {
     if (RoomRuntime* room = FindRoom(id)) ApplyRoom(*room, state, players);
   };

@@ -76,6 +76,7 @@ bool PgConnection::Ready(std::string* error) {
       return false;
     }
   }
+  ++connects_;
   return true;
 }
 

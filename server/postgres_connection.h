@@ -71,6 +71,8 @@ class PgConnection {
   // The last error libpq reported, on one line.
   std::string Error() const;
   PGconn* Get() const { return conn_; }
+  // How many times a connection was made.
+  unsigned Connects() const { return connects_; }
 
  private:
   std::string url_;
@@ -78,4 +80,5 @@ class PgConnection {
   std::vector<PgStatement> statements_;
   Setup setup_;
   PGconn* conn_ = nullptr;
+  unsigned connects_ = 0;
 };

@@ -247,6 +247,7 @@ void SharedState::Run() {
   const auto every = std::chrono::milliseconds(static_cast<int64_t>(leaseS_ * 1000 / 3));
   Clock::time_point nextRenew = Clock::now() + every;
   bool saidDown = false;
+  unsigned connects = db_->Connects();
   for (;;) {
     std::deque<Task> tasks;
     {
@@ -262,6 +263,17 @@ void SharedState::Run() {
       Renew(*db_);
     }
     saidDown = !up;
+    if (up && db_->Connects() != connects) {
+      connects = db_->Connects();
+      // Who came and went while the connection was lost: this server's
+      // users are written again, as the loop has them now.
+      post_([this] {
+        Queue([this, users = handlers_.online()](PgConnection& db) {
+          db.Run("clear_own", {{name_}});
+          for (const auto& [user, peer] : users) db.Run("presence_put", {{Lower(user)}, {user}, {name_}, {peer}});
+        });
+      });
+    }
     // Without a connection every statement fails at once: the admin
     // commands are still answered (with an error), and a presence change
     // asked meanwhile is lost until that user comes again.

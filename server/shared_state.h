@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "server/config.h"
@@ -31,6 +32,9 @@ class SharedState {
     std::function<void(const std::string& text)> alert;
     std::function<void(const std::string& user)> kick;
     std::function<void(uint32_t room, RoomState state, uint32_t players)> room;
+    // This server's users (name and peer), to write again after the
+    // connection was lost.
+    std::function<std::vector<std::pair<std::string, std::string>>()> online;
   };
 
   SharedState(const ServerConfig& config, Handlers handlers, std::function<void(std::function<void()>)> post);

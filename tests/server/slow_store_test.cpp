@@ -87,8 +87,8 @@ TEST_F(SlowStore, ConnectionsCutByTheDatabaseAreMadeAgain) {
 }
 
 // Two servers on the database whose connections are all cut: the shared
-// state listens again, and a user moving between them still closes the
-// older session.
+// state listens again and writes its users again, and a user moving
+// between them still closes the older session.
 TEST_F(SlowStore, SharedStateListensAgainAfterItsConnectionWasCut) {
   TempDir otherDir;
   WriteTestFiles(otherDir);
@@ -103,18 +103,25 @@ TEST_F(SlowStore, SharedStateListensAgainAfterItsConnectionWasCut) {
     ASSERT_TRUE(c.Connect(lobby_->Port()));
     ASSERT_TRUE(c.Admitted("quinn", "pass1", true));
   }
+  // A user who stays through the cut, whose presence was lost meanwhile
+  // (as a write while the database was away would be).
+  TestClient stays;
+  ASSERT_TRUE(stays.Connect(lobby_->Port()));
+  ASSERT_TRUE(stays.Admitted("rita", "pass1", true));
   std::string error;
+  pg_->Query("DELETE FROM presence", &error);
   pg_->Query("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
              "WHERE datname = current_database() AND pid <> pg_backend_pid()",
              &error);
   ASSERT_EQ(error, "");
-  // The cut is noticed and the connection made again within a moment.
+  // The cut is noticed, the connection made again within a moment, and the
+  // server's users written again.
   std::string users;
-  for (int i = 0; i < 50 && users.rfind("ok: 0 online", 0) != 0; ++i) {
+  for (int i = 0; i < 50 && users.rfind("ok: 1 online\nrita\t", 0) != 0; ++i) {
     users = second.Admin({"users"});
-    if (users.rfind("ok: 0 online", 0) != 0) usleep(100000);
+    if (users.rfind("ok: 1 online\nrita\t", 0) != 0) usleep(100000);
   }
-  ASSERT_EQ(users.rfind("ok: 0 online", 0), 0u) << users;
+  ASSERT_EQ(users.rfind("ok: 1 online\nrita\t", 0), 0u) << users;
   TestClient first;
   ASSERT_TRUE(first.Connect(lobby_->Port()));
   ASSERT_TRUE(first.Admitted("quinn", "pass1"));
@@ -125,7 +132,8 @@ TEST_F(SlowStore, SharedStateListensAgainAfterItsConnectionWasCut) {
   ASSERT_TRUE(first.ReadSkippingEchoes(&f));
   EXPECT_EQ(f.type, kMessageServerAlert);
   EXPECT_TRUE(first.WaitClosed());
-  EXPECT_EQ(second.Admin({"users"}).rfind("ok: 1 online\nquinn\t", 0), 0u);
+  const std::string after = second.Admin({"users"});
+  EXPECT_EQ(after.rfind("ok: 2 online\nquinn\t", 0), 0u) << after;
 }
 
 }  // namespace
