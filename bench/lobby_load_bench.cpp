@@ -4,12 +4,14 @@
 // Reports log-ins per second, echo round trips (p50, p99, max), resident
 // memory per connection, and the echo round trip while the interactive
 // hashes run (the event loop must not stall on them). A second benchmark
-// floods the server with registrations that hang up at once (below). Every
-// phase is bounded in time. The load runs twice side by side: clients in
-// plain (tls:0) and over TLS (tls:1), with a self-signed certificate the
-// openssl command makes.
+// floods the server with registrations that hang up at once (below), and a
+// third runs three servers on one throw-away PostgreSQL with as many clients
+// each. Every phase is bounded in time. The load runs twice side by side:
+// clients in plain (tls:0) and over TLS (tls:1), with a self-signed
+// certificate the openssl command makes.
 
 #include <arpa/inet.h>
+#include <libpq-fe.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -241,8 +243,10 @@ class ServerProcess {
     int count;
     HashStrength hash;
   };
-  ServerProcess(const std::string& serverKeys, const char* hash, const std::vector<Seed>& seeds,
-                bool tls = false) {
+  // With a PostgreSQL url, the accounts live there (seeds are made there
+  // too) and the server shares the database with any others on it.
+  ServerProcess(const std::string& serverKeys, const char* hash, const std::vector<Seed>& seeds, bool tls = false,
+                const std::string& pgUrl = "") {
     PasswordHashInit();
     char pattern[] = "/tmp/orva-lobby-bench-XXXXXX";
     dir_ = mkdtemp(pattern);
@@ -252,7 +256,8 @@ class ServerProcess {
     std::ofstream(dir_ + "/welcome.txt") << "Welcome to the load test.";
     std::ofstream(dir_ + "/lobby.toml")
         << "[server]\nlisten = \"127.0.0.1:0\"\ndata_dir = \"state\"\n" << serverKeys << "[accounts]\nhash = \""
-        << hash << "\"\n[welcome]\nfile = \"welcome.txt\"\n"
+        << hash << "\"\n" << (pgUrl.empty() ? "" : "store = \"postgresql\"\nurl = \"" + pgUrl + "\"\n")
+        << "[welcome]\nfile = \"welcome.txt\"\n"
         << "[[room]]\nid = 1\nname = \"chess\"\naddress = \"127.0.0.1\"\nport = 2101\n"
            "image_file = \"chess.ogi\"\nimage_set = \"room.set\"\n"
         << (tls ? "[tls]\ncert = \"cert.pem\"\nkey = \"key.pem\"\n" : "");
@@ -263,7 +268,8 @@ class ServerProcess {
     }
     {
       std::string error;
-      auto store = SqliteAccountStoreOpen(dir_ + "/state/accounts.db", &error);
+      auto store = pgUrl.empty() ? SqliteAccountStoreOpen(dir_ + "/state/accounts.db", &error)
+                                 : PostgresAccountStoreOpen(pgUrl, "", &error);
       for (const Seed& seed : seeds) {
         const std::string hashed = PasswordHashMake("password", seed.hash);
         for (int i = 0; store && i < seed.count; ++i) {
@@ -318,6 +324,20 @@ class ServerProcess {
   pid_t pid_ = -1;
   uint16_t port_ = 0;
 };
+
+// Connections to the cluster other than this one's own.
+double DatabaseConnections(const std::string& url) {
+  PGconn* conn = PQconnectdb(url.c_str());
+  double n = -1;
+  if (PQstatus(conn) == CONNECTION_OK) {
+    PGresult* r = PQexec(conn, "SELECT count(*) FROM pg_stat_activity WHERE backend_type = 'client backend' "
+                               "AND pid <> pg_backend_pid()");
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) n = std::atof(PQgetvalue(r, 0, 0));
+    PQclear(r);
+  }
+  PQfinish(conn);
+  return n;
+}
 
 bool RaiseDescriptorLimit(benchmark::State& state, rlim_t needed) {
   rlimit limit;
@@ -414,6 +434,121 @@ void BM_LobbyLoad(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LobbyLoad)->ArgName("tls")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A throw-away PostgreSQL cluster from the tests' script, stopped when it
+// goes; its connection string, empty when it could not start.
+class PgCluster {
+ public:
+  PgCluster() {
+    char pattern[] = "/tmp/orva-lobby-bench-pg-XXXXXX";
+    info_ = std::string(mkdtemp(pattern)) + "/conninfo";
+    if (Script("start")) std::getline(std::ifstream(info_), url_);
+  }
+  ~PgCluster() {
+    Script("stop");
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(info_).parent_path(), ignored);
+  }
+  const std::string& Url() const { return url_; }
+
+ private:
+  bool Script(const char* action) {
+    pid_t pid = -1;
+    char* argv[] = {const_cast<char*>(ORVA_PG_CLUSTER), const_cast<char*>(action), info_.data(), nullptr};
+    if (posix_spawn(&pid, ORVA_PG_CLUSTER, nullptr, nullptr, argv, environ) != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  std::string info_;
+  std::string url_;
+};
+
+// Three servers on one PostgreSQL database, kClients clients on each, side
+// by side with BM_LobbyLoad's one server on SQLite: log-ins per second over
+// all three, echo round trips, resident memory per connection and the
+// database connections the servers hold.
+void BM_LobbyCluster(benchmark::State& state) {
+  constexpr int kServers = 3;
+  if (!RaiseDescriptorLimit(state, kServers * kClients + 200)) return;
+  PgCluster cluster;
+  if (cluster.Url().empty()) {
+    state.SkipWithError("no PostgreSQL cluster (the postgresql package is needed)");
+    return;
+  }
+  const std::string keys =
+      "max_players = 10000\nmax_connections = 5000\nmax_connections_per_address = 5000\necho_interval_s = 3600\n"
+      "echo_timeout_s = 3600\nmax_pending_hashes = 5000\nmax_pending_hashes_per_address = 5000\n";
+  std::vector<std::unique_ptr<ServerProcess>> servers;
+  for (int s = 0; s < kServers; ++s) {
+    std::vector<ServerProcess::Seed> seeds;
+    if (s == 0) seeds.push_back({"user", kServers * kClients, HashStrength::kFast});
+    servers.push_back(std::make_unique<ServerProcess>(keys + "name = \"s" + std::to_string(s) + "\"\n", "fast", seeds,
+                                                      false, cluster.Url()));
+  }
+  for (auto _ : state) {
+    asio::io_context io(1);
+    std::vector<std::unique_ptr<Load>> loads;
+    for (auto& server : servers) {
+      if (server->Port() == 0) break;
+      loads.push_back(std::make_unique<Load>(io, server->Port()));
+    }
+    if (loads.size() != kServers) {
+      state.SkipWithError("a server did not start");
+      break;
+    }
+    std::vector<long> rssBefore;
+    for (auto& server : servers) rssBefore.push_back(RssKiB(server->Pid()));
+    const int total = kServers * kClients;
+    asio::ssl::context plain(asio::ssl::context::tls_client);
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int i = 0; i < total; ++i) clients.push_back(std::make_unique<Client>(io, plain, false));
+    int admitted = 0, started = 0;
+    auto failures = [&] {
+      int n = 0;
+      for (auto& l : loads) n += l->failures;
+      return n;
+    };
+    const auto loginStart = Clock::now();
+    std::function<void()> startMore = [&] {
+      while (started < total && started - admitted < kLoginWindow) {
+        const int i = started++;
+        loads[static_cast<size_t>(i % kServers)]->LogIn(*clients[static_cast<size_t>(i)], "user" + std::to_string(i), [&] {
+          ++admitted;
+          startMore();
+        });
+      }
+    };
+    startMore();
+    const bool allIn = RunUntil(io, [&] { return admitted == total || failures() > 0; }, std::chrono::seconds(120));
+    const double loginSeconds = std::chrono::duration<double>(Clock::now() - loginStart).count();
+    if (!allIn) {
+      state.SkipWithError("not every client was admitted in time");
+      break;
+    }
+    io.run_for(std::chrono::milliseconds(300));
+    double rssPerConnection = 0;
+    for (size_t s = 0; s < servers.size(); ++s) {
+      rssPerConnection += static_cast<double>(RssKiB(servers[s]->Pid()) - rssBefore[s]) / kClients / kServers;
+    }
+    std::vector<double> idle;
+    for (auto& l : loads) l->samples = &idle;
+    SampleEchoes(io, *loads[0], clients, [] { return false; }, std::chrono::milliseconds(3000));
+    for (auto& l : loads) l->samples = nullptr;
+
+    state.counters["logins_per_s"] = total / loginSeconds;
+    state.counters["echo_p50_us"] = Percentile(idle, 0.5);
+    state.counters["echo_p99_us"] = Percentile(idle, 0.99);
+    state.counters["echo_max_us"] = Percentile(idle, 1.0);
+    state.counters["echo_samples"] = static_cast<double>(idle.size());
+    state.counters["rss_per_conn_KiB"] = rssPerConnection;
+    state.counters["db_connections"] = DatabaseConnections(cluster.Url());
+    for (auto& c : clients) c->socket.close();
+    io.run_for(std::chrono::milliseconds(200));
+  }
+}
+
+BENCHMARK(BM_LobbyCluster)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 // Registrations that hang up at once, from several addresses, queue

@@ -133,6 +133,9 @@ Server* Make() {
   config.dataDir = folder;
   config.hash = HashStrength::kFast;
   config.hashWorkers = 1;
+  // One account worker, which is handed the memory store: a second would
+  // open the configured store of its own.
+  config.storeWorkers = 1;
   config.maxPlayers = 4;
   config.disclaimerVersion = 2;
   config.welcomeFile = folder + "/welcome.txt";

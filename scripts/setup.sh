@@ -11,7 +11,8 @@ source scripts/lib/packages.sh
 packages=(g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-dejavu-core libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libasio-dev libtomlplusplus-dev libsqlite3-dev libsodium-dev libssl-dev openssl)
+    libasio-dev libtomlplusplus-dev libsqlite3-dev libsodium-dev libssl-dev openssl
+    libpq-dev postgresql libcpp-httplib-dev)
 ensure_packages "${packages[@]}" || exit 1
 
 cmake --preset "$preset" >/dev/null

@@ -24,6 +24,12 @@ enum class StoreResult { kOk, kNotFound, kExists, kFailed };
 // What one wrong password did.
 enum class LockoutOutcome { kCounted, kAddressLocked, kAccountLocked };
 
+// What the two counts of one wrong password did; the account's lock says more.
+inline LockoutOutcome LockoutOutcomeOf(bool addressLocked, bool accountLocked) {
+  if (accountLocked) return LockoutOutcome::kAccountLocked;
+  return addressLocked ? LockoutOutcome::kAddressLocked : LockoutOutcome::kCounted;
+}
+
 class AccountStore {
  public:
   virtual ~AccountStore() = default;
@@ -57,3 +63,11 @@ class AccountStore {
 // The SQLite store in the file at path (made when missing), or nullptr with
 // error set.
 std::unique_ptr<AccountStore> SqliteAccountStoreOpen(const std::string& path, std::string* error);
+// The PostgreSQL store at url (a libpq connection string or URI; passfile
+// may be empty), its schema made or upgraded, or nullptr with error set.
+std::unique_ptr<AccountStore> PostgresAccountStoreOpen(const std::string& url, const std::string& passfile,
+                                                       std::string* error);
+
+struct ServerConfig;
+// The store the configuration names.
+std::unique_ptr<AccountStore> AccountStoreOpen(const ServerConfig& config, std::string* error);

@@ -63,7 +63,7 @@ class AdminSession : public std::enable_shared_from_this<AdminSession> {
         Answer("error: malformed command\n");
         return;
       }
-      Answer(server_.AdminCommand(words));
+      server_.AdminCommand(words, [this, self](std::string answer) { Answer(std::move(answer)); });
     });
   }
 

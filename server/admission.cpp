@@ -10,6 +10,7 @@
 #include "server/password_hash.h"
 #include "server/registration_rules.h"
 #include "server/server_log.h"
+#include "server/shared_state.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ void LobbyServer::OnAccessRequest(const std::shared_ptr<ClientConnection>& conne
     connection->Close("access request without its signature");
     return;
   }
+  registering_[connection.get()] = request.newUser == 1;
   if (request.version < config_.minRequestVersion) {
     Deny(connection, request.userName, kDeniedOldClient);
     return;
@@ -64,23 +66,33 @@ void LobbyServer::OnAccessRequest(const std::shared_ptr<ClientConnection>& conne
   }
 }
 
+void LobbyServer::StoreCall(const std::shared_ptr<ClientConnection>& connection, const std::string& user,
+                            StorePool::Job job) {
+  auto timer = std::make_shared<asio::steady_timer>(io_);
+  timer->expires_after(std::chrono::milliseconds(static_cast<int64_t>(config_.storeTimeoutS * 1000)));
+  timer->async_wait([this, connection, user](const asio::error_code& e) {
+    if (e || stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+    Deny(connection, user, kDeniedFull, "the account store did not answer in time");
+  });
+  storeWaits_.insert(timer);
+  WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
+  stores_.Submit([this, job = std::move(job), timer, work](AccountStore* store) {
+    StorePool::Answer answer;
+    {
+      MetricsTimer timed(&metrics_.storeCalls, &metrics_.storeMicroseconds);
+      answer = job(store);
+    }
+    return StorePool::Answer([this, answer = std::move(answer), timer, work] {
+      timer->cancel();
+      storeWaits_.erase(timer);
+      answer();
+    });
+  });
+}
+
 void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request) {
   if (!RegistrationValid(request)) {
     connection->Close("invalid registration data");
-    return;
-  }
-  Account existing;
-  const StoreResult found = store_->Find(request.userName, &existing);
-  if (found == StoreResult::kFailed) {
-    Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
-    return;
-  }
-  if (found == StoreResult::kOk) {
-    Deny(connection, request.userName, kDeniedNameTaken);
-    return;
-  }
-  if (LobbyFull(request.userName)) {
-    Deny(connection, request.userName, kDeniedFull);
     return;
   }
   connection->SetVerifying();
@@ -90,14 +102,37 @@ void LobbyServer::Register(const std::shared_ptr<ClientConnection>& connection, 
   account.email = request.email;
   account.personalInfo = request.personalInfo;
   const std::string password = request.password;
+  StoreCall(connection, account.name, [this, connection, account, password](AccountStore* store) {
+    Account existing;
+    const StoreResult found = store ? store->Find(account.name, &existing) : StoreResult::kFailed;
+    return [this, connection, account, password, found] { HashRegistration(connection, account, password, found); };
+  });
+}
+
+void LobbyServer::HashRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                                   const std::string& password, StoreResult found) {
+  if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+  if (found == StoreResult::kFailed) {
+    Deny(connection, account.name, kDeniedFull, "the account store cannot be read");
+    return;
+  }
+  if (found == StoreResult::kOk) {
+    Deny(connection, account.name, kDeniedNameTaken);
+    return;
+  }
+  if (LobbyFull(account.name)) {
+    Deny(connection, account.name, kDeniedFull);
+    return;
+  }
   const HashStrength strength = config_.hash;
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
   const uint64_t ticket =
-      pool_.Submit(connection->Address(), [this, connection, account, password, strength, work]() mutable {
-        account.passwordHash = PasswordHashMake(password, strength);
-        return HashPool::Answer([this, connection, account, work] { FinishRegistration(connection, account); });
-      });
+      pool_.Submit(connection->Address(), Timed([this, connection, made = account, password, strength, work]() mutable {
+        made.passwordHash = PasswordHashMake(password, strength);
+        return HashPool::Answer([this, connection, made, work] { FinishRegistration(connection, made); });
+      }));
   if (ticket == 0) {
+    metrics_.hashesPending.fetch_sub(1);
     Deny(connection, account.name, kDeniedFull, "too many password hashes waiting");
     return;
   }
@@ -117,36 +152,49 @@ void LobbyServer::FinishRegistration(const std::shared_ptr<ClientConnection>& co
     Deny(connection, account.name, kDeniedFull);
     return;
   }
-  switch (store_->Create(account)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kExists:
-      Deny(connection, account.name, kDeniedNameTaken);
-      return;
-    default:
-      Deny(connection, account.name, kDeniedFull, "the account store cannot be written");
-      return;
-  }
-  ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), account.name.c_str());
-  Admit(connection, account.name);
+  StoreCall(connection, account.name, [this, connection, account](AccountStore* store) {
+    const StoreResult made = store ? store->Create(account) : StoreResult::kFailed;
+    return [this, connection, name = account.name, made] {
+      if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+      switch (made) {
+        case StoreResult::kOk:
+          break;
+        case StoreResult::kExists:
+          Deny(connection, name, kDeniedNameTaken);
+          return;
+        default:
+          Deny(connection, name, kDeniedFull, "the account store cannot be written");
+          return;
+      }
+      ServerLog("#%llu registered user %s", static_cast<unsigned long long>(connection->Id()), name.c_str());
+      Admit(connection, name);
+    };
+  });
 }
 
 void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request) {
-  Account account;
-  switch (store_->Find(request.userName, &account)) {
-    case StoreResult::kOk:
-      break;
-    case StoreResult::kNotFound:
-      Deny(connection, request.userName, kDeniedNoSuchUser);
-      return;
-    default:
-      Deny(connection, request.userName, kDeniedFull, "the account store cannot be read");
-      return;
-  }
   connection->SetVerifying();
+  const std::string name = request.userName;
+  StoreCall(connection, name, [this, connection, name, password = std::string(request.password)](AccountStore* store) {
+    auto account = std::make_shared<Account>();
+    const StoreResult found = store ? store->Find(name, account.get()) : StoreResult::kFailed;
+    return [this, connection, name, password, account, found] {
+      if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return;
+      if (found == StoreResult::kNotFound) {
+        Deny(connection, name, kDeniedNoSuchUser);
+      } else if (found != StoreResult::kOk) {
+        Deny(connection, name, kDeniedFull, "the account store cannot be read");
+      } else {
+        WaitForCheckTurn(connection, *account, password);
+      }
+    };
+  });
+}
+
+void LobbyServer::WaitForCheckTurn(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                                   const std::string& password) {
   const std::string key = Lower(account.name);
-  CheckTurns::Start start = [this, connection, key, name = account.name, hash = account.passwordHash,
-                             password = std::string(request.password)] {
+  CheckTurns::Start start = [this, connection, key, name = account.name, hash = account.passwordHash, password] {
     if (!BeginCheck(connection, name, hash, password)) checkTurns_.Leave(key);
   };
   switch (checkTurns_.Enter(key, start)) {
@@ -162,20 +210,40 @@ void LobbyServer::LogIn(const std::shared_ptr<ClientConnection>& connection, con
 }
 
 // With the account's check turn held: the lock-out is read now, after
-// every earlier check of the account has been counted. True when the hash
-// is queued (its answer ends the turn).
+// every earlier check of the account has been counted. True when the turn
+// is kept (the answers that follow end it).
 bool LobbyServer::BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                              const std::string& hash, const std::string& password) {
   // The client left while it waited for its turn.
   if (stopped_ || connection->GetState() != ClientConnection::State::kVerifying) return false;
+  const std::string address = connection->Address();
+  StoreCall(connection, name, [this, connection, name, hash, password, address](AccountStore* store) {
+    bool locked = false;
+    const StoreResult checked =
+        store ? store->LockoutCheck(name, address, LockoutNowMs(), &locked) : StoreResult::kFailed;
+    return [this, connection, name, hash, password, checked, locked] {
+      if (stopped_) return;
+      if (!HashCheck(connection, name, hash, password, checked, locked)) checkTurns_.Leave(Lower(name));
+    };
+  });
+  return true;
+}
+
+// The lock-out read: the hash is queued unless it refuses. True when the
+// hash is queued (its answer ends the turn).
+bool LobbyServer::HashCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                            const std::string& hash, const std::string& password, StoreResult checked, bool locked) {
   // The password is not even checked when the source is locked out.
-  if (!PassesLockout(connection, name)) return false;
+  if (connection->GetState() != ClientConnection::State::kVerifying || !PassesLockout(connection, name, checked, locked)) {
+    return false;
+  }
   WorkGuard work = std::make_shared<WorkGuard::element_type>(io_.get_executor());
-  const uint64_t ticket = pool_.Submit(connection->Address(), [this, connection, hash, name, password, work] {
+  const uint64_t ticket = pool_.Submit(connection->Address(), Timed([this, connection, hash, name, password, work] {
     const bool matches = PasswordHashVerify(hash, password);
     return HashPool::Answer([this, connection, name, matches, work] { FinishLogIn(connection, name, matches); });
-  });
+  }));
   if (ticket == 0) {
+    metrics_.hashesPending.fetch_sub(1);
     Deny(connection, name, kDeniedFull, "too many password hashes waiting");
     return false;
   }
@@ -187,39 +255,54 @@ void LobbyServer::FinishLogIn(const std::shared_ptr<ClientConnection>& connectio
                               bool matches) {
   hashing_.erase(connection.get());
   if (stopped_) return;
-  AnswerCheck(connection, name, matches);
-  checkTurns_.Leave(Lower(name));
+  // Counted even when the client left before the answer, so that hanging
+  // up early does not buy more guesses.
+  const std::string address = connection->Address();
+  const LockoutRules rules = lockoutRules_;
+  StoreCall(connection, name, [this, connection, name, matches, address, rules](AccountStore* store) {
+    CheckAnswer a;
+    if (!store) {
+      a.stored = StoreResult::kFailed;
+    } else if (!matches) {
+      a.stored = store->LockoutFailure(name, address, LockoutNowMs(), rules, &a.outcome);
+    } else {
+      // Locked meanwhile by the administrator?
+      a.stored = store->LockoutCheck(name, address, LockoutNowMs(), &a.locked);
+      if (a.stored == StoreResult::kOk && !a.locked) a.cleared = store->LockoutSuccess(name, address);
+    }
+    return [this, connection, name, matches, a] {
+      if (stopped_) return;
+      AnswerCheck(connection, name, matches, a);
+      checkTurns_.Leave(Lower(name));
+    };
+  });
 }
 
 void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
-                              bool matches) {
+                              bool matches, const CheckAnswer& a) {
   const bool waiting = connection->GetState() == ClientConnection::State::kVerifying;
   if (!matches) {
-    // Counted even when the client left before the answer, so that hanging
-    // up early does not buy more guesses.
-    LockoutOutcome outcome = LockoutOutcome::kCounted;
-    const StoreResult counted =
-        store_->LockoutFailure(name, connection->Address(), LockoutNowMs(), lockoutRules_, &outcome);
     uint16_t reason = kDeniedWrongPassword;
-    if (counted != StoreResult::kOk) {
+    if (a.stored != StoreResult::kOk) {
       // An uncounted guess would be a free one: refused, whatever it was.
       ServerLog("user %s: a wrong password from %s cannot be counted: the account store failed", name.c_str(),
                 connection->Address().c_str());
       reason = kDeniedFull;
-    } else if (outcome == LockoutOutcome::kAddressLocked) {
+    } else if (a.outcome == LockoutOutcome::kAddressLocked) {
       ServerLog("user %s locked out for %s after %u wrong passwords from it", name.c_str(),
                 connection->Address().c_str(), config_.lockoutFailures);
       reason = kDeniedLockedOut;
-    } else if (outcome == LockoutOutcome::kAccountLocked) {
+    } else if (a.outcome == LockoutOutcome::kAccountLocked) {
       ServerLog("user %s locked after %u wrong passwords", name.c_str(), config_.accountLockoutFailures);
       reason = kDeniedLockedOut;
     }
+    if (reason == kDeniedLockedOut) metrics_.lockouts.fetch_add(1);
     if (waiting) Deny(connection, name, reason);
     return;
   }
   // Locked meanwhile by the administrator?
-  if (!waiting || !PassesLockout(connection, name)) return;
-  if (store_->LockoutSuccess(name, connection->Address()) != StoreResult::kOk) {
+  if (!waiting || !PassesLockout(connection, name, a.stored, a.locked)) return;
+  if (a.cleared != StoreResult::kOk) {
     ServerLog("user %s: the count of wrong passwords from %s cannot be cleared", name.c_str(),
               connection->Address().c_str());
   }
@@ -230,9 +313,9 @@ void LobbyServer::AnswerCheck(const std::shared_ptr<ClientConnection>& connectio
   Admit(connection, name);
 }
 
-bool LobbyServer::PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name) {
-  bool locked = false;
-  switch (store_->LockoutCheck(name, connection->Address(), LockoutNowMs(), &locked)) {
+bool LobbyServer::PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
+                                StoreResult checked, bool locked) {
+  switch (checked) {
     case StoreResult::kOk:
       break;
     case StoreResult::kNotFound:
@@ -254,8 +337,32 @@ bool LobbyServer::LobbyFull(const std::string& name) const {
   return admitted >= config_.maxPlayers;
 }
 
+void LobbyServer::CountAdmission(ClientConnection* connection, uint16_t result) {
+  auto kind = registering_.find(connection);
+  if (kind == registering_.end() || result >= kAdmissionResults) return;
+  (kind->second ? metrics_.registrations : metrics_.logins)[result].fetch_add(1);
+  registering_.erase(kind);
+}
+
+// Counts the hash as queued until a worker takes it, then as running.
+HashPool::Job LobbyServer::Timed(HashPool::Job job) {
+  metrics_.hashesPending.fetch_add(1);
+  return [this, job = std::move(job)] {
+    metrics_.hashesRunning.fetch_add(1);
+    HashPool::Answer answer;
+    {
+      MetricsTimer timed(&metrics_.hashes, &metrics_.hashMicroseconds);
+      answer = job();
+    }
+    metrics_.hashesRunning.fetch_sub(1);
+    metrics_.hashesPending.fetch_sub(1);
+    return answer;
+  };
+}
+
 void LobbyServer::Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
                        const char* why) {
+  CountAdmission(connection.get(), reason);
   ServerLog("#%llu %s refused user %s: reason %u%s%s", static_cast<unsigned long long>(connection->Id()),
             connection->Peer().c_str(), LogSafe(user).c_str(), reason, why ? ": " : "", why ? why : "");
   uint8_t body[2];
@@ -274,7 +381,11 @@ void LobbyServer::Admit(const std::shared_ptr<ClientConnection>& connection, con
     previous->CloseAfterSending("logged in from another place");
   }
   online_[key] = connection;
+  metrics_.admitted = static_cast<int64_t>(online_.size());
+  CountAdmission(connection.get(), 0);
   connection->SetAdmitted(name);
+  // Another server holding the user closes its session when it hears.
+  if (shared_) shared_->Admitted(name, connection->Peer());
   ServerLog("#%llu %s admitted user %s %s", static_cast<unsigned long long>(connection->Id()),
             connection->Peer().c_str(), name.c_str(), connection->Tls() ? "over TLS" : "in plain");
 

@@ -171,7 +171,9 @@ void ClientConnection::Send(uint32_t type, std::span<const uint8_t> body) {
     Close("send queue above " + std::to_string(server_.QueueCap()) + " bytes");
     return;
   }
+  const size_t before = pending_.size();
   if (!FrameAppend(&pending_, type, body)) return;
+  server_.CountSent(pending_.size() - before);
   Flush();
 }
 

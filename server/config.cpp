@@ -12,6 +12,7 @@
 #include <string_view>
 #include <toml++/toml.h>
 
+#include "server/postgres_url.h"
 #include "server/registration_rules.h"
 
 namespace {
@@ -103,7 +104,7 @@ bool ParseListen(const std::string& text, ServerConfig* c) {
 
 bool ReadServer(const Reader& r, ServerConfig* c) {
   if (!OnlyKnown(*r.table, r.section,
-                 {"listen", "data_dir", "max_players", "newest_client_version", "min_request_version",
+                 {"name", "lease_s", "listen", "data_dir", "max_players", "newest_client_version", "min_request_version",
                   "lockout_failures", "account_lockout_failures", "lockout_s", "max_pending_hashes",
                   "max_pending_hashes_per_address", "echo_interval_s", "echo_timeout_s", "request_timeout_s",
                   "max_connections", "max_connections_per_address", "max_queued_bytes", "hash_workers"},
@@ -113,7 +114,12 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   std::string listen = c->listenHost + ":" + std::to_string(c->listenPort);
   if (!r.Text("listen", &listen)) return false;
   if (!ParseListen(listen, c)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
-  if (!r.Text("data_dir", &c->dataDir, true)) return false;
+  if (!r.Text("data_dir", &c->dataDir, true) || !r.Text("name", &c->serverName) || !r.Seconds("lease_s", &c->leaseS)) {
+    return false;
+  }
+  if (c->serverName.size() > 100 || c->serverName.find_first_of("\t\n") != std::string::npos) {
+    return r.Fail("name", "must be at most 100 characters, without tabs or line ends");
+  }
   if (c->dataDir.empty()) return r.Fail("data_dir", "must not be empty");
   if (!r.Number("max_players", &c->maxPlayers) || !r.Number("newest_client_version", &c->newestClientVersion) ||
       !r.Number("min_request_version", &c->minRequestVersion) ||
@@ -134,6 +140,31 @@ bool ReadServer(const Reader& r, ServerConfig* c) {
   if (c->hashWorkers == 0 || c->hashWorkers > 64) return r.Fail("hash_workers", "must be between 1 and 64");
   if (c->maxPendingHashes == 0) return r.Fail("max_pending_hashes", "must be at least 1");
   if (c->maxPendingHashesPerAddress == 0) return r.Fail("max_pending_hashes_per_address", "must be at least 1");
+  return true;
+}
+
+bool ReadAccounts(const Reader& r, ServerConfig* c) {
+  std::string hash = "interactive", store = "sqlite";
+  if (!r.Text("hash", &hash) || !r.Text("store", &store) || !r.Text("url", &c->databaseUrl) ||
+      !r.Text("passfile", &c->databasePassfile) || !r.Number("workers", &c->storeWorkers) ||
+      !r.Seconds("timeout_s", &c->storeTimeoutS)) {
+    return false;
+  }
+  if (c->storeWorkers == 0 || c->storeWorkers > 32) return r.Fail("workers", "must be between 1 and 32");
+  if (hash == "interactive") c->hash = HashStrength::kInteractive;
+  else if (hash == "fast") c->hash = HashStrength::kFast;
+  else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
+  if (store == "sqlite") c->store = StoreKind::kSqlite;
+  else if (store == "postgresql") c->store = StoreKind::kPostgresql;
+  else return r.Fail("store", "must be \"sqlite\" or \"postgresql\"");
+  if (c->store == StoreKind::kSqlite) {
+    if (!c->databaseUrl.empty()) return r.Fail("url", "is for store = \"postgresql\" only");
+    if (!c->databasePassfile.empty()) return r.Fail("passfile", "is for store = \"postgresql\" only");
+    return true;
+  }
+  if (c->databaseUrl.empty()) return r.Fail("url", "missing (store = \"postgresql\" needs it)");
+  std::string why;
+  if (!PostgresUrlCheck(c->databaseUrl, &why)) return r.Fail("url", why);
   return true;
 }
 
@@ -233,7 +264,8 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
     return false;
   }
   const toml::table& root = parsed.table();
-  if (!OnlyKnown(root, "", {"server", "accounts", "disclaimer", "welcome", "tls", "room", "account"}, "section", error)) {
+  if (!OnlyKnown(root, "", {"server", "accounts", "metrics", "disclaimer", "welcome", "tls", "room", "account"}, "section",
+                 error)) {
     return false;
   }
   std::error_code ec;
@@ -251,12 +283,23 @@ bool ConfigLoad(const std::string& path, ServerConfig* config, std::string* erro
   if (const toml::node* n = root.get("accounts")) {
     const toml::table* t = n->as_table();
     if (!t) return *error = "accounts: must be a section", false;
-    std::string hash = "interactive";
     Reader r{t, "accounts", error};
-    if (!OnlyKnown(*t, r.section, {"hash"}, "key", error) || !r.Text("hash", &hash)) return false;
-    if (hash == "interactive") c.hash = HashStrength::kInteractive;
-    else if (hash == "fast") c.hash = HashStrength::kFast;
-    else return r.Fail("hash", "must be \"interactive\" or \"fast\"");
+    if (!OnlyKnown(*t, r.section, {"hash", "store", "url", "passfile", "workers", "timeout_s"}, "key", error) || !ReadAccounts(r, &c)) {
+      return false;
+    }
+    c.databasePassfile = Resolve(base, c.databasePassfile);
+  }
+  if (const toml::node* n = root.get("metrics")) {
+    const toml::table* t = n->as_table();
+    if (!t) return *error = "metrics: must be a section", false;
+    Reader r{t, "metrics", error};
+    std::string listen;
+    if (!OnlyKnown(*t, r.section, {"listen"}, "key", error) || !r.Text("listen", &listen, true)) return false;
+    ServerConfig where;
+    if (!ParseListen(listen, &where)) return r.Fail("listen", "must be ADDRESS:PORT with a numeric address");
+    c.metrics = true;
+    c.metricsHost = where.listenHost;
+    c.metricsPort = where.listenPort;
   }
   if (const toml::node* n = root.get("disclaimer")) {
     const toml::table* t = n->as_table();

@@ -11,6 +11,10 @@ uint32_t DefaultHashWorkers();
 
 enum class HashStrength : uint8_t { kInteractive, kFast };
 
+// Where accounts live: an SQLite file in the data directory (one server),
+// or a PostgreSQL database that several servers share.
+enum class StoreKind : uint8_t { kSqlite, kPostgresql };
+
 enum class RoomState : uint16_t { kOpen = 1, kFull = 2, kClosed = 3 };
 
 struct RoomConfig {
@@ -36,7 +40,17 @@ struct SeedAccount {
 };
 
 struct ServerConfig {
+  // How the other servers on a shared database and the operator know this
+  // one; empty: the host name and the port listened on.
+  std::string serverName;
+  // The lease on this server's place among them: renewed every third of it,
+  // and a server that lets it run out is cleared with its users.
+  double leaseS = 15;
   std::string listenHost = "127.0.0.1";
+  // The metrics endpoint ([metrics] listen); off unless given.
+  bool metrics = false;
+  std::string metricsHost;
+  uint16_t metricsPort = 0;
   uint16_t listenPort = 2000;  // 0: any free port
   std::string dataDir;
   uint32_t maxPlayers = 100;
@@ -60,6 +74,15 @@ struct ServerConfig {
   // Hash threads; by default one core is left to the event loop.
   uint32_t hashWorkers = DefaultHashWorkers();
   HashStrength hash = HashStrength::kInteractive;
+  StoreKind store = StoreKind::kSqlite;
+  // PostgreSQL: a libpq connection string or URI without the password,
+  // which comes from PGPASSWORD or the passfile.
+  std::string databaseUrl;
+  std::string databasePassfile;
+  // Threads (each with its own connection) that make the store's calls,
+  // and how long a log-in waits for one before it is refused as full.
+  uint32_t storeWorkers = 2;
+  double storeTimeoutS = 5;
   uint32_t disclaimerVersion = 0;
   std::string disclaimerFile;
   std::string welcomeFile;

@@ -1,6 +1,7 @@
 #include "server/lobby_server.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "server/file_read.h"
 #include "server/server_log.h"
 #include "server/tls_context.h"
+#include "server/shared_state.h"
 
 namespace {
 
@@ -47,11 +49,14 @@ bool ReadText(const std::string& path, const char* key, std::string* out, std::s
 LobbyServer::LobbyServer(asio::io_context& io, ServerConfig config, std::unique_ptr<AccountStore> store)
     : io_(io),
       config_(std::move(config)),
-      store_(std::move(store)),
       lockoutRules_{{config_.lockoutFailures, Milliseconds(config_.lockoutS), true},
                     {config_.accountLockoutFailures, Milliseconds(config_.lockoutS), false}},
       pool_(config_.hashWorkers, {config_.maxPendingHashes, config_.maxPendingHashesPerAddress},
             [this](HashPool::Answer answer) { asio::post(io_, std::move(answer)); }),
+      stores_(
+          config_.storeWorkers,
+          [config = config_](std::string* error) { return AccountStoreOpen(config, error); }, std::move(store),
+          [this](StorePool::Answer answer) { asio::post(io_, std::move(answer)); }),
       checkTurns_(kChecksWaitingPerAccount),
       acceptor_(io),
       acceptRetry_(io) {}
@@ -106,6 +111,17 @@ bool LobbyServer::Start(std::string* error) {
     return false;
   }
   port_ = acceptor_.local_endpoint(ec).port();
+  if (config_.serverName.empty()) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    config_.serverName = std::string(host) + ":" + std::to_string(port_);
+  }
+  if (config_.store == StoreKind::kPostgresql && !StartShared(error)) return false;
+  if (config_.metrics) {
+    metricsHttp_ = std::make_unique<MetricsHttp>(metrics_, config_.serverName);
+    if (!metricsHttp_->Start(config_.metricsHost, config_.metricsPort, error)) return false;
+    ServerLog("metrics on http://%s:%u/metrics", config_.metricsHost.c_str(), metricsHttp_->Port());
+  }
   ServerLog("listening on %s:%u with %zu rooms", config_.listenHost.c_str(), port_, rooms_.size());
   const uint64_t descriptors = DescriptorLimit();
   connectionCap_ = DescriptorConnectionCap(descriptors, config_.maxConnections);
@@ -125,9 +141,15 @@ void LobbyServer::Stop() {
   acceptor_.close(ignored);
   acceptRetry_.cancel();
   if (admin_) admin_->Close();
+  // This server's users leave the shared presence at once.
+  shared_.reset();
+  if (metricsHttp_) metricsHttp_->Stop();
   // Queued hashes are dropped: stopping never waits for them.
   pool_.DropQueued();
   hashing_.clear();
+  stores_.DropQueued();
+  for (const auto& timer : storeWaits_) timer->cancel();
+  storeWaits_.clear();
   // Closing removes the connection from the map, so walk a copy.
   const auto connections = connections_;
   for (const auto& [raw, connection] : connections) connection->Close("server stopping");
@@ -169,6 +191,7 @@ void LobbyServer::Accept() {
       const uint64_t id = nextId_++;
       auto connection = std::make_shared<ClientConnection>(*this, std::move(socket), id, address, peer);
       connections_.emplace(connection.get(), connection);
+      metrics_.connections.fetch_add(1);
       ServerLog("#%llu %s connected", static_cast<unsigned long long>(id), peer.c_str());
       connection->Start();
     }
@@ -178,6 +201,8 @@ void LobbyServer::Accept() {
 
 void LobbyServer::OnMessage(const std::shared_ptr<ClientConnection>& connection, uint32_t type, const uint8_t* body,
                             uint32_t length) {
+  metrics_.messagesIn.fetch_add(1, std::memory_order_relaxed);
+  metrics_.bytesIn.fetch_add(kFrameHeaderSize + length, std::memory_order_relaxed);
   const ClientConnection::State state = connection->GetState();
   if (state == ClientConnection::State::kWaitingRequest) {
     if (type != kMessageAccessRequest) {
@@ -220,6 +245,7 @@ void LobbyServer::OnGameImageRequest(ClientConnection& connection, const uint8_t
     return;
   }
   ++sent;
+  metrics_.setsSent.fetch_add(1);
   const std::vector<uint8_t> answer = GameImageBuild(room->config.id, room->set);
   connection.Send(kMessageGameImage, answer);
   // One line per set sent tells an operator (and the end-to-end tests) which
@@ -236,19 +262,62 @@ void LobbyServer::OnLeaving(ClientConnection* connection) {
     const std::string account = pending->second.account;
     hashing_.erase(pending);
     if (!account.empty()) checkTurns_.Leave(account);
+    metrics_.hashesPending.fetch_sub(1);
   }
   if (connection->User().empty()) return;
   std::string key = connection->User();
   for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   auto it = online_.find(key);
-  if (it != online_.end() && it->second.get() == connection) online_.erase(it);
+  if (it != online_.end() && it->second.get() == connection) {
+    online_.erase(it);
+    metrics_.admitted = static_cast<int64_t>(online_.size());
+    if (shared_) shared_->Left(connection->User());
+  }
+}
+
+bool LobbyServer::StartShared(std::string* error) {
+  auto onLoop = [this](std::function<void()> f) { asio::post(io_, std::move(f)); };
+  SharedState::Handlers handlers;
+  handlers.loggedInElsewhere = [this](const std::string& key) {
+    auto it = online_.find(key);
+    if (it == online_.end()) return;
+    std::shared_ptr<ClientConnection> previous = it->second;
+    previous->Send(kMessageServerAlert, ServerAlertBuild("You have been logged in from another place."));
+    previous->CloseAfterSending("logged in from another place");
+  };
+  handlers.alert = [this](const std::string& text) { Broadcast(kMessageServerAlert, ServerAlertBuild(text)); };
+  handlers.kick = [this](const std::string& key) {
+    auto it = online_.find(key);
+    if (it == online_.end()) return;
+    Kick(it->second);
+    ServerLog("admin: kicked %s from another server", key.c_str());
+  };
+  handlers.online = [this] {
+    std::vector<std::pair<std::string, std::string>> users;
+    for (const auto& [key, connection] : online_) users.emplace_back(connection->User(), connection->Peer());
+    return users;
+  };
+  handlers.room = [this](uint32_t id, RoomState state, uint32_t players) {
+    if (RoomRuntime* room = FindRoom(id)) ApplyRoom(*room, state, players);
+  };
+  shared_ = std::make_unique<SharedState>(config_, std::move(handlers), onLoop);
+  std::vector<RoomConfig*> rooms;
+  for (RoomRuntime& room : rooms_) rooms.push_back(&room.config);
+  if (!shared_->Start(rooms, error)) {
+    *error = "the shared state cannot be started: " + *error;
+    shared_.reset();
+    return false;
+  }
+  ServerLog("sharing presence and rooms as server %s", config_.serverName.c_str());
+  return true;
 }
 
 void LobbyServer::OnClosed(ClientConnection* connection) {
   auto count = perAddress_.find(connection->Address());
   if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
   setsSent_.erase(connection);
-  connections_.erase(connection);
+  registering_.erase(connection);
+  if (connections_.erase(connection)) metrics_.connections.fetch_sub(1);
 }
 
 RoomRuntime* LobbyServer::FindRoom(uint32_t id) {
@@ -280,3 +349,5 @@ void LobbyServer::BroadcastRoom(const RoomRuntime& room, bool withInfo) {
   const auto online = online_;
   for (const auto& [name, connection] : online) SendRoom(*connection, room, withInfo);
 }
+
+uint16_t LobbyServer::MetricsPort() const { return metricsHttp_ ? metricsHttp_->Port() : 0; }

@@ -2,12 +2,15 @@
 // The lobby server: accepts clients, admits them against the account store,
 // announces the rooms, answers their requests and carries out the admin
 // commands. Everything runs on one event-loop thread; password hashes run on
-// the hash pool and come back as posted handlers.
+// the hash pool and account store calls on the store pool, and both come
+// back as posted handlers.
 
 #include <asio.hpp>
 #include <asio/ssl/context.hpp>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <span>
 #include <string>
@@ -20,8 +23,12 @@
 #include "server/config.h"
 #include "server/hash_pool.h"
 #include "server/lockout_rules.h"
+#include "server/metrics.h"
+#include "server/metrics_http.h"
+#include "server/store_pool.h"
 
 class AdminSocket;
+class SharedState;
 class ClientConnection;
 
 struct RoomRuntime {
@@ -60,24 +67,55 @@ class LobbyServer {
   void OnLeaving(ClientConnection* connection);
   // The connection is gone.
   void OnClosed(ClientConnection* connection);
+  // A message of bytes (header and padding) queued for a client.
+  void CountSent(size_t bytes) {
+    metrics_.messagesOut.fetch_add(1, std::memory_order_relaxed);
+    metrics_.bytesOut.fetch_add(bytes, std::memory_order_relaxed);
+  }
+  const Metrics& GetMetrics() const { return metrics_; }
+  // The metrics endpoint's port, 0 when it is off.
+  uint16_t MetricsPort() const;
 
   // One admin command (its words); the answer's first line is "ok" or
   // "error: ...".
-  std::string AdminCommand(const std::vector<std::string>& words);
+  // Answered through reply on the loop thread, at once or once the
+  // account store has answered.
+  void AdminCommand(const std::vector<std::string>& words, std::function<void(std::string)> reply);
 
  private:
   void Accept();
   void OnAccessRequest(const std::shared_ptr<ClientConnection>& connection, const uint8_t* body, uint32_t length);
+  // What a password check's store call found: the count of a wrong
+  // password, or for the right one whether the account is locked.
+  struct CheckAnswer {
+    StoreResult stored = StoreResult::kFailed;
+    LockoutOutcome outcome = LockoutOutcome::kCounted;
+    bool locked = false;
+    StoreResult cleared = StoreResult::kOk;
+  };
+  // Runs job on the store pool for a connection whose request is being
+  // checked; when no answer has come after the store's time-out, the
+  // client is refused with reason 6 (the answer, when it comes, still runs).
+  void StoreCall(const std::shared_ptr<ClientConnection>& connection, const std::string& user, StorePool::Job job);
   void Register(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void HashRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                        const std::string& password, StoreResult found);
   void FinishRegistration(const std::shared_ptr<ClientConnection>& connection, const Account& account);
   void LogIn(const std::shared_ptr<ClientConnection>& connection, const AccessRequestFields& request);
+  void WaitForCheckTurn(const std::shared_ptr<ClientConnection>& connection, const Account& account,
+                        const std::string& password);
   bool BeginCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name,
                   const std::string& hash, const std::string& password);
+  bool HashCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, const std::string& hash,
+                 const std::string& password, StoreResult checked, bool locked);
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
-  void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
-  // Whether the connection's source may try name's password now; refused
-  // (4, or 2 or 6 when the account cannot be read) when not.
-  bool PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
+  void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches,
+                   const CheckAnswer& answer);
+  // Whether the lock-out read (checked, locked) lets the connection's
+  // source try name's password; refused (4, or 2 or 6 when the account
+  // cannot be read) when not.
+  bool PassesLockout(const std::shared_ptr<ClientConnection>& connection, const std::string& name, StoreResult checked,
+                     bool locked);
   void Deny(const std::shared_ptr<ClientConnection>& connection, const std::string& user, uint16_t reason,
             const char* why = nullptr);
   void Admit(const std::shared_ptr<ClientConnection>& connection, const std::string& name);
@@ -88,14 +126,22 @@ class LobbyServer {
   void BroadcastRoom(const RoomRuntime& room, bool withInfo);
   RoomRuntime* FindRoom(uint32_t id);
   std::string CommandRoom(const std::vector<std::string>& words);
+  // A room's new state and count, broadcast to this server's clients.
+  void ApplyRoom(RoomRuntime& room, RoomState state, uint32_t players);
+  void Kick(const std::shared_ptr<ClientConnection>& connection);
+  bool StartShared(std::string* error);
   std::string CommandUsers();
-  std::string CommandAccount(const std::string& verb, const std::string& name);
+  void CountAdmission(ClientConnection* connection, uint16_t result);
+  HashPool::Job Timed(HashPool::Job job);
+  void CommandAccount(const std::string& verb, const std::string& name, std::function<void(std::string)> reply);
 
   asio::io_context& io_;
   ServerConfig config_;
-  std::unique_ptr<AccountStore> store_;
   LockoutRules lockoutRules_;
   HashPool pool_;
+  StorePool stores_;
+  // The time-outs of store calls waiting for their answers.
+  std::set<std::shared_ptr<asio::steady_timer>> storeWaits_;
   // One password check per account at a time.
   CheckTurns checkTurns_;
   // The connections with a hash queued or running: its ticket, and the
@@ -110,6 +156,12 @@ class LobbyServer {
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;
   std::unique_ptr<asio::ssl::context> tls_;
+  // With PostgreSQL: what the servers on the database share.
+  std::unique_ptr<SharedState> shared_;
+  Metrics metrics_;
+  std::unique_ptr<MetricsHttp> metricsHttp_;
+  // Whether each connection's request is a registration, for the figures.
+  std::unordered_map<ClientConnection*, bool> registering_;
   uint16_t port_ = 0;
   size_t queueCap_ = 0;
   bool stopped_ = false;

@@ -20,7 +20,8 @@ constexpr char kUsage[] =
     "  room ID players N        change a room's number of players\n"
     "  users                    who is online\n"
     "  lock USER | unlock USER  lock or unlock an account\n"
-    "  kick USER                disconnect a user\n";
+    "  kick USER                disconnect a user\n"
+    "  stats                    the server's figures\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);

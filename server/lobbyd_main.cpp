@@ -103,15 +103,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orva-lobbyd: server.data_dir: %s: %s\n", config.dataDir.c_str(), std::strerror(errno));
     return kExitBadConfig;
   }
-  std::unique_ptr<AccountStore> store = SqliteAccountStoreOpen(ConfigDatabasePath(config), &error);
+  std::unique_ptr<AccountStore> store = AccountStoreOpen(config, &error);
   if (!store) {
     std::fprintf(stderr, "orva-lobbyd: %s\n", error.c_str());
     return kExitBadConfig;
   }
   // Were the store not writable, wrong passwords would go uncounted.
   if (store->CheckWritable(&error) != StoreResult::kOk) {
-    std::fprintf(stderr, "orva-lobbyd: the account database %s cannot be written: %s\n",
-                 ConfigDatabasePath(config).c_str(), error.c_str());
+    const std::string where =
+        config.store == StoreKind::kPostgresql ? std::string("in PostgreSQL") : ConfigDatabasePath(config);
+    std::fprintf(stderr, "orva-lobbyd: the account database %s cannot be written: %s\n", where.c_str(),
+                 error.c_str());
     return kExitBadConfig;
   }
   if (!SeedAccounts(config, store.get())) {

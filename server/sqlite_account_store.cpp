@@ -151,10 +151,7 @@ class SqliteAccountStore final : public AccountStore {
     const bool ok = CountFailure(name, source, rules.address, nowMs, &addressLocked) &&
                     CountFailure(name, kWholeAccount, rules.account, nowMs, &accountLocked);
     const StoreResult result = Finish(ok ? StoreResult::kOk : StoreResult::kFailed);
-    if (result == StoreResult::kOk) {
-      if (accountLocked) *outcome = LockoutOutcome::kAccountLocked;
-      else if (addressLocked) *outcome = LockoutOutcome::kAddressLocked;
-    }
+    if (result == StoreResult::kOk) *outcome = LockoutOutcomeOf(addressLocked, accountLocked);
     return result;
   }
 

@@ -9,14 +9,16 @@
 #include "core/byte_reader.h"
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
+#include "tests/server/store_param.h"
 
 namespace {
 
-class AdminCommands : public ::testing::Test {
+class AdminCommands : public ::testing::TestWithParam<StoreKind> {
  protected:
   void SetUp() override {
     WriteTestFiles(dir_);
     config_ = TestConfig(dir_);
+    USE_STORE(GetParam(), &config_, pg_);
     lobby_ = std::make_unique<TestLobby>(config_);
     ASSERT_TRUE(lobby_->Started());
     ASSERT_TRUE(client_.Connect(lobby_->Port()));
@@ -34,18 +36,21 @@ class AdminCommands : public ::testing::Test {
   }
   TempDir dir_;
   ServerConfig config_;
+  std::unique_ptr<PgTestDatabase> pg_;
   std::unique_ptr<TestLobby> lobby_;
   TestClient client_;
 };
 
-TEST_F(AdminCommands, TheSocketIsTheOwnersAlone) {
+INSTANTIATE_TEST_SUITE_P(BothStores, AdminCommands, BOTH_STORES);
+
+TEST_P(AdminCommands, TheSocketIsTheOwnersAlone) {
   struct stat st;
   ASSERT_EQ(stat(ConfigAdminSocketPath(config_).c_str(), &st), 0);
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-TEST_F(AdminCommands, AlertReachesEveryAdmittedClient) {
+TEST_P(AdminCommands, AlertReachesEveryAdmittedClient) {
   EXPECT_EQ(lobby_->Admin({"alert", "Maintenance at noon.\nBack soon."}), "ok: sent to 1 users\n");
   const Frame f = Next();
   ASSERT_EQ(f.type, kMessageServerAlert);
@@ -53,7 +58,7 @@ TEST_F(AdminCommands, AlertReachesEveryAdmittedClient) {
   EXPECT_EQ(std::string(f.body.begin(), f.body.end()), expected);
 }
 
-TEST_F(AdminCommands, RoomStatesAndPlayersAreBroadcast) {
+TEST_P(AdminCommands, RoomStatesAndPlayersAreBroadcast) {
   EXPECT_EQ(lobby_->Admin({"room", "1", "players", "12"}), "ok\n");
   EXPECT_EQ(Status(Next()), std::make_tuple(1u, 12u, uint16_t{1}));
   EXPECT_EQ(lobby_->Admin({"room", "1", "full"}), "ok\n");
@@ -86,7 +91,7 @@ TEST_F(AdminCommands, RoomStatesAndPlayersAreBroadcast) {
   }
 }
 
-TEST_F(AdminCommands, UsersLockUnlockAndKick) {
+TEST_P(AdminCommands, UsersLockUnlockAndKick) {
   const std::string users = lobby_->Admin({"users"});
   EXPECT_EQ(users.rfind("ok: 1 online\nwatcher\t127.0.0.1:", 0), 0u) << users;
 

@@ -9,6 +9,7 @@
 #include "core/byte_reader.h"
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
+#include "tests/server/store_param.h"
 
 namespace {
 
@@ -39,11 +40,12 @@ std::vector<uint8_t> RoomStatusBytes(uint32_t id, uint32_t players, uint16_t sta
   return Cat({Be32(id), Be32(players), {0, static_cast<uint8_t>(state)}});
 }
 
-class Admission : public ::testing::Test {
+class Admission : public ::testing::TestWithParam<StoreKind> {
  protected:
   void SetUp() override {
     WriteTestFiles(dir_);
     config_ = TestConfig(dir_);
+    USE_STORE(GetParam(), &config_, pg_);
   }
   void StartLobby() {
     lobby_ = std::make_unique<TestLobby>(config_);
@@ -51,10 +53,13 @@ class Admission : public ::testing::Test {
   }
   TempDir dir_;
   ServerConfig config_;
+  std::unique_ptr<PgTestDatabase> pg_;
   std::unique_ptr<TestLobby> lobby_;
 };
 
-TEST_F(Admission, RegistrationIsAnsweredWithTheWholeLobbyInOrder) {
+INSTANTIATE_TEST_SUITE_P(BothStores, Admission, BOTH_STORES);
+
+TEST_P(Admission, RegistrationIsAnsweredWithTheWholeLobbyInOrder) {
   StartLobby();
   TestClient c;
   ASSERT_TRUE(c.Connect(lobby_->Port()));
@@ -80,7 +85,7 @@ TEST_F(Admission, RegistrationIsAnsweredWithTheWholeLobbyInOrder) {
   EXPECT_TRUE(again.Admitted("ALICE", "secret1"));
 }
 
-TEST_F(Admission, DisclaimerAndBuildingSetsAreAnsweredByteForByte) {
+TEST_P(Admission, DisclaimerAndBuildingSetsAreAnsweredByteForByte) {
   StartLobby();
   TestClient c;
   ASSERT_TRUE(c.Connect(lobby_->Port()));
@@ -103,7 +108,7 @@ TEST_F(Admission, DisclaimerAndBuildingSetsAreAnsweredByteForByte) {
   EXPECT_EQ(f.body, Cat({Be32(1), TestSet(10, 20, 110, 120, 40)}));
 }
 
-TEST_F(Admission, EveryRefusalReason) {
+TEST_P(Admission, EveryRefusalReason) {
   config_.minRequestVersion = 1;
   config_.maxPlayers = 2;
   StartLobby();
@@ -157,7 +162,7 @@ TEST_F(Admission, EveryRefusalReason) {
   EXPECT_EQ(reason, 2) << "the refused registration left no account";
 }
 
-TEST_F(Admission, AnOldClientVersionIsRefusedWithReasonOne) {
+TEST_P(Admission, AnOldClientVersionIsRefusedWithReasonOne) {
   config_.minRequestVersion = 2;
   StartLobby();
   TestClient c;
@@ -169,7 +174,7 @@ TEST_F(Admission, AnOldClientVersionIsRefusedWithReasonOne) {
 
 // The limit's own failure is answered like every one after it, so the
 // answers never tell whether the limit was reached by a wrong guess.
-TEST_F(Admission, WrongPasswordsLockTheirAddressOutUntilUnlocked) {
+TEST_P(Admission, WrongPasswordsLockTheirAddressOutUntilUnlocked) {
   config_.lockoutFailures = 3;
   StartLobby();
   {
@@ -204,7 +209,7 @@ TEST_F(Admission, WrongPasswordsLockTheirAddressOutUntilUnlocked) {
   }
 }
 
-TEST_F(Admission, InvalidRegistrationDataClosesTheConnectionUnanswered) {
+TEST_P(Admission, InvalidRegistrationDataClosesTheConnectionUnanswered) {
   StartLobby();
   struct Case {
     const char* what;
@@ -231,7 +236,7 @@ TEST_F(Admission, InvalidRegistrationDataClosesTheConnectionUnanswered) {
   EXPECT_EQ(reason, 2);
 }
 
-TEST_F(Admission, AccountsSurviveARestartAndTheDatabaseHoldsNoPassword) {
+TEST_P(Admission, AccountsSurviveARestartAndTheDatabaseHoldsNoPassword) {
   const std::string password = "Zq7unique";
   StartLobby();
   {
@@ -240,6 +245,11 @@ TEST_F(Admission, AccountsSurviveARestartAndTheDatabaseHoldsNoPassword) {
     ASSERT_TRUE(c.Admitted("ivy", password, true));
   }
   lobby_.reset();
+  if (pg_) {
+    const std::string stored = pg_->Query("SELECT name || ' ' || password_hash FROM accounts");
+    EXPECT_EQ(stored.rfind("ivy $argon2id$", 0), 0u) << stored;
+    EXPECT_EQ(stored.find(password), std::string::npos);
+  }
   for (const char* file : {"state/accounts.db", "state/accounts.db-wal"}) {
     std::FILE* f = std::fopen(dir_.File(file).c_str(), "rb");
     if (!f) continue;
@@ -260,7 +270,7 @@ TEST_F(Admission, AccountsSurviveARestartAndTheDatabaseHoldsNoPassword) {
   EXPECT_TRUE(c.Admitted("ivy", password));
 }
 
-TEST_F(Admission, EchoesComeEveryIntervalAndASilentClientIsDropped) {
+TEST_P(Admission, EchoesComeEveryIntervalAndASilentClientIsDropped) {
   config_.echoIntervalS = 0.2;
   config_.echoTimeoutS = 0.4;
   StartLobby();

@@ -93,7 +93,7 @@ TestLobby::TestLobby(const ServerConfig& config) : config_(config) {
   PasswordHashInit();
   std::filesystem::create_directories(config.dataDir);
   std::string error;
-  auto store = SqliteAccountStoreOpen(ConfigDatabasePath(config), &error);
+  auto store = AccountStoreOpen(config, &error);
   if (!store) {
     std::fprintf(stderr, "test lobby: %s\n", error.c_str());
     return;

@@ -64,8 +64,26 @@ TEST_F(LobbydProcess, ABadConfigurationIsOneLineAndExitCodeTwo) {
     std::string text;
     const char* expected;
   };
+  auto accounts = [](const std::string& extra) {
+    const std::string text = ConfigText("");
+    return text.substr(0, text.find("[welcome]")) + extra + "\n" + text.substr(text.find("[welcome]"));
+  };
   const Case cases[] = {
       {"not TOML", "[server\n", "lobby.toml: line 1: "},
+      {"unknown store", accounts("store = \"files\""), "accounts.store: must be \"sqlite\" or \"postgresql\""},
+      {"postgresql without url", accounts("store = \"postgresql\""), "accounts.url: missing"},
+      {"url with sqlite", accounts("url = \"dbname=lobby\""), "accounts.url: is for store = \"postgresql\" only"},
+      {"password in the url", accounts("store = \"postgresql\"\nurl = \"postgresql://orva:secret@db/lobby\""),
+       "accounts.url: must not hold the password"},
+      {"password keyword in the url", accounts("store = \"postgresql\"\nurl = \"dbname=lobby password=secret\""),
+       "accounts.url: must not hold the password"},
+      {"url libpq cannot read", accounts("store = \"postgresql\"\nurl = \"dbname='lobby\""), "accounts.url: "},
+      {"no store workers", accounts("workers = 0"), "accounts.workers: must be between 1 and 32"},
+      {"server name with a tab", ConfigText("name = \"a\\tb\""), "server.name: must be at most 100 characters"},
+      {"metrics without listen", ConfigText("") + "[metrics]\n", "metrics.listen: missing"},
+      {"metrics on a name", ConfigText("") + "[metrics]\nlisten = \"localhost:9102\"\n", "metrics.listen: must be"},
+      {"database not there", accounts("store = \"postgresql\"\nurl = \"host=/nonexistent dbname=lobby\""),
+       "cannot open the account database"},
       {"no data_dir", "[server]\nlisten = \"127.0.0.1:0\"\n", "server.data_dir: missing"},
       {"bad listen", ConfigText("").replace(ConfigText("").find("127.0.0.1:0"), 11, "localhost:x"), "server.listen:"},
       {"negative players", ConfigText("max_players = -1"), "server.max_players: must be between 0 and"},
