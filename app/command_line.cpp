@@ -4,6 +4,7 @@
 
 #include "net/service.h"
 #include "platform/console.h"
+#include "shell/motion.h"
 #include "net/net_transport.h"
 #include "net/session_endpoint.h"
 
@@ -31,6 +32,12 @@ void PrintHelp(std::FILE* out) {
                "  %s   the SHA-256 of the server's public key (64 hex digits),\n"
                "                       trusted in place of the certificates\n",
                kServerTlsVariable, kServerCaVariable, kServerPinVariable);
+  std::fprintf(out,
+               "  SALVIND_SCALE        1 to 4: every window that many times its size, in\n"
+               "                       place of the factor taken from the screen\n"
+               "  %s 1 keeps the map still and starts games at once; 0\n"
+               "                       animates whatever the desktop asks\n",
+               kReducedMotionVariable);
 #ifdef _WIN32
   std::fprintf(out, "  LOCALAPPDATA         the player's data folder is %%LOCALAPPDATA%%\\Salvind\n");
 #else

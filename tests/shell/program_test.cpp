@@ -105,7 +105,7 @@ TEST(Program, VersionAndHelpAreAnsweredWithoutADisplay) {
       // Among arguments the platform may have, like -platform, it still answers.
       {{SALVIND_BINARY, "-platform", "xcb", "--version"}, {"salvind " + version + "\n"}},
       {{SALVIND_BINARY, "--help"},
-       {"Usage: salvind", "--version", "SALVIND_SERVER_HOST", "SALVIND_SERVER_PORT", "SALVIND_SERVER_TLS", "SALVIND_SERVER_CA", "SALVIND_SERVER_PIN", "XDG_DATA_HOME"}},
+       {"Usage: salvind", "--version", "SALVIND_SERVER_HOST", "SALVIND_SERVER_PORT", "SALVIND_SERVER_TLS", "SALVIND_SERVER_CA", "SALVIND_SERVER_PIN", "SALVIND_SCALE", "SALVIND_REDUCED_MOTION", "XDG_DATA_HOME"}},
       {{SALVIND_LOBBYD, "--version"}, {"orva-lobbyd " + version + "\n"}},
       {{SALVIND_LOBBYD, "--help"}, {"usage: orva-lobbyd --config FILE", "--listen ADDRESS:PORT", "--version"}},
       {{SALVIND_LOBBYCTL, "--version"}, {"orva-lobbyctl " + version + "\n"}},
