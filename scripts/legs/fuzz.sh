@@ -5,6 +5,11 @@
 # property; what it found is left in build/fuzz/findings/<target>/, to be
 # mended and then kept in fuzz/regressions/<target>/.
 #
+# A hang is an input that runs past the timeout, which ends the run with an
+# error. An input that was merely slow once (libFuzzer's slow-unit files) is
+# listed but does not fail the leg: on a loaded machine a whole process can
+# stall for seconds, and the same input then runs in microseconds.
+#
 # FUZZ_SECONDS (default 60) is the time per target; FUZZ_TARGETS (default:
 # every target the preset builds) narrows the run.
 set -uo pipefail
@@ -37,15 +42,17 @@ run_one() {
   local t="$1"
   local work="build/fuzz/work/$t" findings="build/fuzz/findings/$t"
   mkdir -p "$work" "$findings"
-  local args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
-              -artifact_prefix="$findings/")
+  local args=(-max_total_time="$seconds" -timeout=25 -report_slow_units=25 -rss_limit_mb=2048
+              -print_final_stats=1 -artifact_prefix="$findings/")
   [ -f "fuzz/dict/$t.dict" ] && args+=(-dict="fuzz/dict/$t.dict")
   local corpora=("$work" "fuzz/corpus/$t")
   [ -d "fuzz/regressions/$t" ] && corpora+=("fuzz/regressions/$t")
   "$bin/$t" "${args[@]}" "${corpora[@]}" >"build/fuzz/$t.log" 2>&1
   local rc=$?
   local found
-  found=$(find "$findings" -type f | wc -l)
+  found=$(find "$findings" -type f ! -name 'slow-unit-*' | wc -l)
+  local slow
+  slow=$(find "$findings" -type f -name 'slow-unit-*' | wc -l)
   local last
   last=$(grep -E '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)' "build/fuzz/$t.log" | tail -1 |
          sed -E 's/.*(cov: [0-9]+ ft: [0-9]+).*/\1/')
@@ -57,6 +64,10 @@ run_one() {
     return 1
   fi
   printf 'ok     %-20s %-22s %s runs\n' "$t" "$last" "${runs:-?}"
+  if [ "$slow" -gt 0 ]; then
+    echo "       $slow input(s) slow once, kept in $findings; slowest unit:" \
+         "$(grep -E '^stat::slowest_unit_time_sec' "build/fuzz/$t.log" | awk '{print $2}') s"
+  fi
 }
 
 failed=0
