@@ -40,6 +40,25 @@ PlatformWindow NextShownSibling(PlatformWindow window) {
   return c;
 }
 
+// The platform links siblings one way only; a window holds a handful of
+// controls, so the walk from the first is cheap.
+PlatformWindow PreviousShownSibling(PlatformWindow window) {
+  PlatformWindow found = nullptr;
+  for (PlatformWindow c = PlatformWindowFirstChild(PlatformWindowParent(window)); c && c != window;
+       c = PlatformWindowNextSibling(c)) {
+    if (PlatformWindowIsShown(c)) found = c;
+  }
+  return found;
+}
+
+PlatformWindow LastShownChild(PlatformWindow window) {
+  PlatformWindow found = nullptr;
+  for (PlatformWindow c = PlatformWindowFirstChild(window); c; c = PlatformWindowNextSibling(c)) {
+    if (PlatformWindowIsShown(c)) found = c;
+  }
+  return found;
+}
+
 }  // namespace
 
 // While a window is modal, the rest of its tree (its root and everything
@@ -112,15 +131,17 @@ void RouteCharacter(Window* w, PlatformWindow handle, uint32_t character, uint32
   const uint32_t ch = character & kKeyCharMask;
   if (OfferedTab(w, handle, ch, modifiers)) return;
   if (ch == 9) {
+    // Shift+Tab walks the same ring backwards, as in the system's dialogs.
+    const bool back = (modifiers & kPlatformModShift) != 0;
     const PlatformWindow focus = PlatformWindowFocus();
     if (focus && focus != handle && IsDescendant(focus, handle)) {
-      PlatformWindow next = NextShownSibling(focus);
-      if (!next) next = FirstShownChild(handle);
+      PlatformWindow next = back ? PreviousShownSibling(focus) : NextShownSibling(focus);
+      if (!next) next = back ? LastShownChild(handle) : FirstShownChild(handle);
       if (next) FocusByTab(next);
       return;
     }
     if (focus == handle) {
-      if (const PlatformWindow first = FirstShownChild(handle)) {
+      if (const PlatformWindow first = back ? LastShownChild(handle) : FirstShownChild(handle)) {
         FocusByTab(first);
       } else if (const PlatformWindow parent = PlatformWindowParent(handle)) {
         PlatformInput forwarded{};

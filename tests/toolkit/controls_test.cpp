@@ -271,7 +271,7 @@ TEST_F(ControlsFixture, ControlsTakeIdentifiersFromTheirWindowStartingAtZero) {
   EXPECT_EQ(button->kind, kObjectKindButton);
 }
 
-TEST_F(ControlsFixture, TabMovesTheFocusAmongVisibleControlsInCreationOrder) {
+TEST_F(ControlsFixture, TabAndShiftTabMoveTheFocusBothWaysAmongVisibleControlsInCreationOrder) {
   int clicks = 0;
   EditBox* first = Edit(Rect{10, 10, 200, 30}, 0, 0, nullptr);
   Push(Rect{10, 40, 70, 60}, "Hidden", &clicks, 0);
@@ -282,10 +282,16 @@ TEST_F(ControlsFixture, TabMovesTheFocusAmongVisibleControlsInCreationOrder) {
   EXPECT_EQ(PlatformWindowFocus(), first->handle) << "the window passes its focus to the first control";
   HarnessType(9);
   EXPECT_EQ(PlatformWindowFocus(), second->handle) << "the hidden button is skipped";
-  HarnessType(9, kPlatformModShift);
+  HarnessType(9);
   EXPECT_EQ(PlatformWindowFocus(), last->handle);
   HarnessType(9);
-  EXPECT_EQ(PlatformWindowFocus(), first->handle);
+  EXPECT_EQ(PlatformWindowFocus(), first->handle) << "after the last comes the first";
+  HarnessType(9, kPlatformModShift);
+  EXPECT_EQ(PlatformWindowFocus(), last->handle) << "Shift+Tab: before the first comes the last";
+  HarnessType(9, kPlatformModShift);
+  EXPECT_EQ(PlatformWindowFocus(), second->handle) << "Shift+Tab goes back";
+  HarnessType(9, kPlatformModShift);
+  EXPECT_EQ(PlatformWindowFocus(), first->handle) << "the hidden button is skipped going back";
   EXPECT_EQ(TextOf(second), "");
   EXPECT_EQ(clicks, 0);
   EXPECT_EQ(log.Count(EventChar), 0);
