@@ -33,9 +33,22 @@ void StylesFor(PlatformWindowType type, uint32_t decorations, DWORD* style, DWOR
 
 }  // namespace
 
+bool Win32KeptOnTopShown() {
+  for (PlatformWindowRecord* record : Win32LiveRecords()) {
+    if (record->hwnd && IsWindowVisible(record->hwnd) &&
+        (GetWindowLongPtrA(record->hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 PlatformWindow PlatformWindowCreate(PlatformWindowType type, PlatformWindow parent,
                                     uint32_t decorations, const char* title, uintptr_t data) {
   if (!Win32RegisterWindowClass()) return nullptr;
+  // A dialog made while the information box is up is what the person has to
+  // answer: it joins the kept-on-top layer instead of opening underneath.
+  if (type == kPlatformWindowDialog && Win32KeptOnTopShown()) decorations |= kPlatformDecorStayOnTop;
   PlatformWindowRecord* parentRecord = Win32Live(parent);
   if (type == kPlatformWindowChild && !parentRecord) return nullptr;
   if (type == kPlatformWindowTopLevel) parentRecord = nullptr;

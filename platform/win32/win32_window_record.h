@@ -64,6 +64,9 @@ PlatformWindowRecord* Win32Live(PlatformWindowRecord* record);
 void Win32AddLive(PlatformWindowRecord* record);
 // Every live record.
 const std::vector<PlatformWindowRecord*>& Win32LiveRecords();
+// Whether one of the program's windows kept on top (the information box) is
+// shown: what opens meanwhile for the person to answer joins that layer.
+bool Win32KeptOnTopShown();
 
 // Sends one report to the record's handler (its own, or the program-wide
 // one); false when nobody handled it. The record may be destroyed inside.

@@ -11,7 +11,7 @@ stands in its own rectangle: outside them the window shows the map pixel for
 pixel, inside each something of the building, over TLS with the demo
 server's own certificate; that a client trusting another certificate
 refuses the server with the identity message before anything but the
-handshake is sent. Last, that the installer installs silently into the
+handshake is sent, the message standing above every other window. Last, that the installer installs silently into the
 prefix's Program Files, that the installed salvind.exe started from another
 folder shows the gate and keeps the accepted disclaimer in the player's own
 folder, and that the uninstaller removes what was installed and leaves that
@@ -632,6 +632,14 @@ def other_pin(folder):
     return pin_of(os.path.join(folder, "other", "demo-key.pem"))
 
 
+def topmost_window():
+    """The window manager's topmost client window, or None."""
+    out = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], capture_output=True, text=True,
+                         timeout=30).stdout
+    ids = re.findall(r"0x[0-9a-fA-F]+", out)
+    return int(ids[-1], 16) if ids else None
+
+
 def run_make(folder, name):
     run(os.path.join(folder, "server", "make-demo-cert.sh"), os.path.join(folder, name))
     return os.path.join(folder, name, "demo-cert.pem")
@@ -650,6 +658,10 @@ def refused(failures, what, tls, trusted, shot):
         time.sleep(1.0)
         if shot:
             save_shot("Orva", "win32-identity-refused.png")
+        # The reason must be readable: nothing, not even the kept-on-top
+        # "Requesting access" box, may stand over it.
+        if topmost_window() != int(box[0]):
+            failures.append("%s: the refusal box is not the topmost window" % label)
         subprocess.run(["xdotool", "windowactivate", "--sync", box[0]], timeout=30)
         subprocess.run(["xdotool", "key", "Return"], timeout=30)
         try:
