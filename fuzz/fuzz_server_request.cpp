@@ -79,6 +79,15 @@ class MemoryStore : public AccountStore {
     counts_.erase({Key(name), ""});
     return StoreResult::kOk;
   }
+  StoreResult LockoutForget(int64_t nowMs, uint32_t limit, uint32_t* forgotten) override {
+    *forgotten = 0;
+    for (auto count = counts_.begin(); count != counts_.end() && *forgotten < limit;) {
+      const bool stale = LockoutStale(count->second, nowMs);
+      *forgotten += stale ? 1 : 0;
+      count = stale ? counts_.erase(count) : std::next(count);
+    }
+    return StoreResult::kOk;
+  }
   StoreResult CheckWritable(std::string*) override { return StoreResult::kOk; }
   // Back to the one account the seeds log in with.
   void Reset(const Account& player) {

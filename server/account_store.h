@@ -53,6 +53,9 @@ class AccountStore {
                                      const LockoutRules& rules, LockoutOutcome* outcome) = 0;
   // The right password from source: that source's count starts again.
   virtual StoreResult LockoutSuccess(const std::string& name, const std::string& source) = 0;
+  // Deletes up to limit counts that are stale at nowMs (LockoutStale),
+  // oldest first; *forgotten says how many went.
+  virtual StoreResult LockoutForget(int64_t nowMs, uint32_t limit, uint32_t* forgotten) = 0;
 
   // Writes something and takes it back: kFailed when the store cannot be
   // written (a read-only file or directory, a full disk), which would leave

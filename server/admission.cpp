@@ -274,6 +274,28 @@ void LobbyServer::FinishLogIn(const std::shared_ptr<ClientConnection>& connectio
       if (stopped_) return;
       AnswerCheck(connection, name, matches, a);
       checkTurns_.Leave(Lower(name));
+      if (!matches && a.stored == StoreResult::kOk) ForgetStaleLockouts();
+    };
+  });
+}
+
+// Counted wrong passwords are what adds counts, so they are what has the
+// stale ones deleted: one pass at a time, every few minutes, and at once
+// again while the passes come back full, so the deletes keep up with any
+// rate of new counts. A pass is one bounded statement on a store worker.
+void LobbyServer::ForgetStaleLockouts() {
+  if (forgetting_ || LockoutNowMs() < forgetDueMs_) return;
+  forgetting_ = true;
+  stores_.Submit([this](AccountStore* store) {
+    uint32_t forgotten = 0;
+    const StoreResult result =
+        store ? store->LockoutForget(LockoutNowMs(), kLockoutForgetBatch, &forgotten) : StoreResult::kFailed;
+    return [this, result, forgotten] {
+      forgetting_ = false;
+      const bool more = result == StoreResult::kOk && forgotten == kLockoutForgetBatch;
+      forgetDueMs_ = LockoutNowMs() + (more ? 0 : kLockoutForgetEveryMs);
+      if (result != StoreResult::kOk) ServerLog("stale lock-out counts cannot be deleted: the account store failed");
+      if (forgotten > 0) ServerLog("deleted %u lock-out counts quiet for a day", forgotten);
     };
   });
 }

@@ -111,6 +111,9 @@ class LobbyServer {
   void FinishLogIn(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches);
   void AnswerCheck(const std::shared_ptr<ClientConnection>& connection, const std::string& name, bool matches,
                    const CheckAnswer& answer);
+  // Deletes a batch of stale lock-out counts on the store pool when one
+  // is due.
+  void ForgetStaleLockouts();
   // Whether the lock-out read (checked, locked) lets the connection's
   // source try name's password; refused (4, or 2 or 6 when the account
   // cannot be read) when not.
@@ -152,6 +155,10 @@ class LobbyServer {
     std::string account;
   };
   std::unordered_map<ClientConnection*, PendingHash> hashing_;
+  // When the next pass over the stale lock-out counts may run, and
+  // whether one is on the store pool now.
+  int64_t forgetDueMs_ = 0;
+  bool forgetting_ = false;
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer acceptRetry_;
   std::unique_ptr<AdminSocket> admin_;

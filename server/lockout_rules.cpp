@@ -5,7 +5,13 @@
 
 bool LockoutActive(const LockoutCount& count, int64_t nowMs) { return count.lockedUntilMs > nowMs; }
 
+bool LockoutStale(const LockoutCount& count, int64_t nowMs) {
+  return std::max(count.lastFailureMs, count.lockedUntilMs) < LockoutStaleBefore(nowMs);
+}
+
 bool LockoutCountFailure(LockoutCount* count, const LockoutRule& rule, int64_t nowMs) {
+  // After a day of quiet nothing of the count is left, the locks too.
+  if (LockoutStale(*count, nowMs)) *count = LockoutCount{};
   // A lock that has run out starts a fresh count; its number stays for the
   // doubling.
   if (count->lockedUntilMs != 0 && count->lockedUntilMs <= nowMs) {
@@ -13,6 +19,7 @@ bool LockoutCountFailure(LockoutCount* count, const LockoutRule& rule, int64_t n
     count->lockedUntilMs = 0;
   }
   ++count->failures;
+  count->lastFailureMs = nowMs;
   if (rule.failures == 0 || count->failures < rule.failures) return false;
   int64_t length = std::min(rule.lockMs, kLockoutMaxMs);
   if (rule.doubling) {

@@ -9,6 +9,11 @@
 // temporary; each further lock of the same address and account lasts twice
 // as long as the one before, up to a day. The administrator's lock is the
 // account's own flag and lasts until unlocked.
+//
+// A count is forgotten after a day of quiet (LockoutStale): old failures
+// no longer add up, a lock's doubling starts again, and the stores delete
+// such counts now and then (LockoutForget), so that wrong passwords from
+// ever new addresses do not fill the store.
 
 #include <cstdint>
 
@@ -29,7 +34,17 @@ struct LockoutCount {
   uint32_t failures = 0;      // since the last lock (or success)
   uint32_t locks = 0;         // locks so far, for the doubling
   int64_t lockedUntilMs = 0;  // 0: never locked
+  int64_t lastFailureMs = 0;  // 0: long ago
 };
+
+// A count is stale at nowMs when its last failure and the end of its lock
+// both lie before this; a stale count reads as an empty one.
+inline int64_t LockoutStaleBefore(int64_t nowMs) { return nowMs - kLockoutMaxMs; }
+bool LockoutStale(const LockoutCount& count, int64_t nowMs);
+
+// How often a server deletes stale counts, and how many at most per pass.
+inline constexpr int64_t kLockoutForgetEveryMs = 5 * 60 * 1000LL;
+inline constexpr uint32_t kLockoutForgetBatch = 5000;
 
 // Whether the count is locked at nowMs.
 bool LockoutActive(const LockoutCount& count, int64_t nowMs);

@@ -34,10 +34,19 @@ std::vector<PgStatement> Statements() {
                 "WHERE account = $1 AND source IN ($2, '')), 0) FROM accounts a WHERE a.name_key = $1"},
       // The account's row is the lock every server takes before it counts.
       {"hold", "SELECT 1 FROM accounts WHERE name_key = $1 FOR UPDATE"},
-      {"read_count", "SELECT failures, locks, locked_until FROM lockouts WHERE account = $1 AND source = $2"},
-      {"write_count", "INSERT INTO lockouts (account, source, failures, locks, locked_until) "
-                      "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (account, source) DO UPDATE SET "
-                      "failures = excluded.failures, locks = excluded.locks, locked_until = excluded.locked_until"},
+      {"read_count", "SELECT failures, locks, locked_until, last_failure FROM lockouts "
+                     "WHERE account = $1 AND source = $2"},
+      {"write_count", "INSERT INTO lockouts (account, source, failures, locks, locked_until, last_failure) "
+                      "VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (account, source) DO UPDATE SET "
+                      "failures = excluded.failures, locks = excluded.locks, locked_until = excluded.locked_until, "
+                      "last_failure = excluded.last_failure"},
+      // The oldest stale counts, found through the lockouts_quiet index by
+      // its own expression. A count another server wrote meanwhile is
+      // looked at again before it goes, and stays.
+      {"forget", "DELETE FROM lockouts WHERE ctid = ANY(ARRAY(SELECT ctid FROM lockouts "
+                 "WHERE greatest(last_failure, locked_until) < $1 "
+                 "ORDER BY greatest(last_failure, locked_until) LIMIT $2)) "
+                 "AND greatest(last_failure, locked_until) < $1"},
       {"clear_source", "DELETE FROM lockouts WHERE account = $1 AND source IN ($2, '')"},
   };
 }
@@ -121,6 +130,14 @@ class PostgresAccountStore final : public AccountStore {
     return Read("clear_source", {{key}, {source}}).Ok() ? StoreResult::kOk : StoreResult::kFailed;
   }
 
+  StoreResult LockoutForget(int64_t nowMs, uint32_t limit, uint32_t* forgotten) override {
+    *forgotten = 0;
+    PgResult r = Read("forget", {{std::to_string(LockoutStaleBefore(nowMs))}, {std::to_string(limit)}});
+    if (!r.Ok()) return StoreResult::kFailed;
+    *forgotten = static_cast<uint32_t>(r.Affected());
+    return StoreResult::kOk;
+  }
+
   StoreResult CheckWritable(std::string* error) override {
     // A standby, or a role that may only read, fails this write.
     if (!db_.Ready(error)) return StoreResult::kFailed;
@@ -171,11 +188,12 @@ class PostgresAccountStore final : public AccountStore {
       count.failures = static_cast<uint32_t>(read.Integer(0, 0));
       count.locks = static_cast<uint32_t>(read.Integer(0, 1));
       count.lockedUntilMs = read.Integer(0, 2);
+      count.lastFailureMs = read.Integer(0, 3);
     }
     *locked = LockoutCountFailure(&count, rule, nowMs);
     return db_
         .Run("write_count", {{key}, {source}, {std::to_string(count.failures)}, {std::to_string(count.locks)},
-                             {std::to_string(count.lockedUntilMs)}})
+                             {std::to_string(count.lockedUntilMs)}, {std::to_string(count.lastFailureMs)}})
         .Ok();
   }
 

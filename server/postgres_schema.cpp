@@ -1,5 +1,6 @@
 #include "server/postgres_schema.h"
 
+#include <algorithm>
 #include <string>
 
 #include "server/postgres_connection.h"
@@ -50,13 +51,20 @@ constexpr const char* kChanges[] = {
     " id bigint PRIMARY KEY,"
     " state integer NOT NULL,"
     " players bigint NOT NULL);",
+    // 3: when each count's last wrong password was (ms since the epoch;
+    // 0, long ago, for the counts from before), so that stale counts are
+    // forgotten, and the index that finds them.
+    "ALTER TABLE lockouts ADD COLUMN last_failure bigint NOT NULL DEFAULT 0;"
+    "CREATE INDEX lockouts_quiet ON lockouts ((greatest(last_failure, locked_until)));",
 };
 
 constexpr int kVersion = static_cast<int>(sizeof kChanges / sizeof kChanges[0]);
 
 }  // namespace
 
-bool PostgresSchemaEnsure(PgConnection& db, std::string* error) {
+bool PostgresSchemaEnsure(PgConnection& db, std::string* error) { return PostgresSchemaUpgrade(db, kVersion, error); }
+
+bool PostgresSchemaUpgrade(PgConnection& db, int upTo, std::string* error) {
   auto fail = [&](const std::string& what) {
     *error = what + ": " + db.Error();
     db.Exec("ROLLBACK");
@@ -81,10 +89,11 @@ bool PostgresSchemaEnsure(PgConnection& db, std::string* error) {
     db.Exec("ROLLBACK");
     return false;
   }
-  for (int v = have; v < kVersion; ++v) {
+  const int want = std::clamp(upTo, have, kVersion);
+  for (int v = have; v < want; ++v) {
     if (!db.Exec(kChanges[v]).Ok()) return fail("cannot upgrade the schema to version " + std::to_string(v + 1));
   }
-  const std::string set = "UPDATE orva_schema SET version = " + std::to_string(kVersion);
+  const std::string set = "UPDATE orva_schema SET version = " + std::to_string(want);
   if (!db.Exec(set.c_str()).Ok()) return fail("cannot write the schema version");
   if (!db.Exec("COMMIT").Ok()) return fail("cannot commit the schema");
   return true;

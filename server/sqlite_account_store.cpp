@@ -22,7 +22,18 @@ constexpr const char* kSchema =
     " failures INTEGER NOT NULL,"
     " locks INTEGER NOT NULL,"
     " locked_until INTEGER NOT NULL,"
+    " last_failure INTEGER NOT NULL DEFAULT 0,"
     " PRIMARY KEY (account, source))";
+
+// Files made before counts were forgotten lack the time of the last
+// failure; their counts read as long ago.
+constexpr const char* kHasLastFailure =
+    "SELECT count(*) FROM pragma_table_info('lockouts') WHERE name = 'last_failure'";
+constexpr const char* kAddLastFailure = "ALTER TABLE lockouts ADD COLUMN last_failure INTEGER NOT NULL DEFAULT 0";
+// Finds the stale counts without reading the whole table. The forget
+// statement names the same expression, so that it is used.
+constexpr const char* kQuietIndex =
+    "CREATE INDEX IF NOT EXISTS lockouts_quiet ON lockouts (max(last_failure, locked_until))";
 
 constexpr const char* kWholeAccount = "";
 
@@ -67,7 +78,8 @@ class SqliteAccountStore final : public AccountStore {
     // the disk even if the server is killed right after.
     const char* setup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;";
     if (sqlite3_exec(db_, setup, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK || !Upgrade() ||
+        sqlite3_exec(db_, kQuietIndex, nullptr, nullptr, nullptr) != SQLITE_OK ||
         !find_.Prepare(db_, "SELECT name, password_hash, full_name, email, personal_info, locked "
                             "FROM accounts WHERE name = ?1") ||
         !create_.Prepare(db_, "INSERT INTO accounts (name, password_hash, full_name, email, personal_info) "
@@ -75,10 +87,14 @@ class SqliteAccountStore final : public AccountStore {
         !setLocked_.Prepare(db_, "UPDATE accounts SET locked = ?2 WHERE name = ?1") ||
         !lockedUntil_.Prepare(db_, "SELECT locked, (SELECT max(locked_until) FROM lockouts "
                                    "WHERE account = ?1 AND source IN (?2, '')) FROM accounts WHERE name = ?1") ||
-        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until FROM lockouts "
+        !readCount_.Prepare(db_, "SELECT failures, locks, locked_until, last_failure FROM lockouts "
                                  "WHERE account = ?1 AND source = ?2") ||
-        !writeCount_.Prepare(db_, "INSERT OR REPLACE INTO lockouts (account, source, failures, locks, locked_until) "
-                                  "VALUES (?1, ?2, ?3, ?4, ?5)") ||
+        !writeCount_.Prepare(db_, "INSERT OR REPLACE INTO lockouts "
+                                  "(account, source, failures, locks, locked_until, last_failure) "
+                                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)") ||
+        !forget_.Prepare(db_, "DELETE FROM lockouts WHERE rowid IN (SELECT rowid FROM lockouts "
+                              "WHERE max(last_failure, locked_until) < ?1 "
+                              "ORDER BY max(last_failure, locked_until) LIMIT ?2)") ||
         !clearSource_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1 AND source IN (?2, '')") ||
         !clearAll_.Prepare(db_, "DELETE FROM lockouts WHERE account = ?1")) {
       *error = "cannot prepare the account database " + path + ": " + sqlite3_errmsg(db_);
@@ -160,6 +176,18 @@ class SqliteAccountStore final : public AccountStore {
                                                                                  : StoreResult::kOk;
   }
 
+  StoreResult LockoutForget(int64_t nowMs, uint32_t limit, uint32_t* forgotten) override {
+    *forgotten = 0;
+    forget_.Int(1, LockoutStaleBefore(nowMs));
+    forget_.Int(2, limit);
+    const int rc = forget_.Step();
+    const int changes = sqlite3_changes(db_);
+    forget_.Reset();
+    if (rc != SQLITE_DONE) return StoreResult::kFailed;
+    *forgotten = static_cast<uint32_t>(changes);
+    return StoreResult::kOk;
+  }
+
   StoreResult CheckWritable(std::string* error) override {
     // A file the server may not write is opened read-only without a word;
     // the version write then fails too, as does any write on a full disk.
@@ -173,6 +201,26 @@ class SqliteAccountStore final : public AccountStore {
 
  private:
   bool Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+  // kHasLastFailure's answer, -1 when it cannot be read.
+  int64_t HasLastFailure() {
+    Statement has;
+    if (!has.Prepare(db_, kHasLastFailure) || has.Step() != SQLITE_ROW) return -1;
+    return sqlite3_column_int64(has.Get(), 0);
+  }
+
+  // Adds what an older file lacks. A file that needs nothing is not
+  // written, so that one opened read-only still opens (and CheckWritable
+  // says why it cannot serve); servers opening the same file at once take
+  // turns on the write lock and look again.
+  bool Upgrade() {
+    int64_t has = HasLastFailure();
+    if (has != 0) return has > 0;
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    has = HasLastFailure();
+    if (has == 0 && !Exec(kAddLastFailure)) has = -1;
+    return Finish(has < 0 ? StoreResult::kFailed : StoreResult::kOk) == StoreResult::kOk;
+  }
 
   // Commits after kOk or kNotFound, rolls back after kFailed.
   StoreResult Finish(StoreResult result) {
@@ -194,6 +242,7 @@ class SqliteAccountStore final : public AccountStore {
       count.failures = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
       count.locks = static_cast<uint32_t>(sqlite3_column_int64(s, 1));
       count.lockedUntilMs = sqlite3_column_int64(s, 2);
+      count.lastFailureMs = sqlite3_column_int64(s, 3);
     }
     readCount_.Reset();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return false;
@@ -203,6 +252,7 @@ class SqliteAccountStore final : public AccountStore {
     writeCount_.Int(3, count.failures);
     writeCount_.Int(4, count.locks);
     writeCount_.Int(5, count.lockedUntilMs);
+    writeCount_.Int(6, count.lastFailureMs);
     rc = writeCount_.Step();
     writeCount_.Reset();
     return rc == SQLITE_DONE;
@@ -221,7 +271,7 @@ class SqliteAccountStore final : public AccountStore {
   }
 
   sqlite3* db_ = nullptr;
-  Statement find_, create_, setLocked_, lockedUntil_, readCount_, writeCount_, clearSource_, clearAll_;
+  Statement find_, create_, setLocked_, lockedUntil_, readCount_, writeCount_, clearSource_, clearAll_, forget_;
 };
 
 }  // namespace

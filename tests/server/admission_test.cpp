@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "core/byte_reader.h"
 #include "protocol/messages.h"
 #include "tests/server/lobby_fixture.h"
 #include "tests/server/store_param.h"
+#include "tests/server/store_query.h"
 
 namespace {
 
@@ -207,6 +210,39 @@ TEST_P(Admission, WrongPasswordsLockTheirAddressOutUntilUnlocked) {
     EXPECT_EQ(c.Login("gina", "wrong", false, &reason), kMessageAccessDenied);
     EXPECT_EQ(reason, 3);
   }
+}
+
+// Wrong passwords from ever new addresses do not fill the store: a counted
+// one has the counts quiet for a day deleted, on the store's worker.
+TEST_P(Admission, AWrongPasswordHasCountsQuietForADayDeleted) {
+  StartLobby();
+  {
+    TestClient c;
+    ASSERT_TRUE(c.Connect(lobby_->Port()));
+    ASSERT_TRUE(c.Admitted("hugo", "right1", true));
+  }
+  {
+    std::string error;
+    std::unique_ptr<AccountStore> store = AccountStoreOpen(config_, &error);
+    ASSERT_TRUE(store) << error;
+    const LockoutRules rules{{5, 60000, true}, {50, 60000, false}};
+    LockoutOutcome outcome;
+    for (int i = 0; i < 20; ++i) {
+      ASSERT_EQ(store->LockoutFailure("hugo", "10.9.0." + std::to_string(i), LockoutNowMs() - 2 * kLockoutMaxMs,
+                                      rules, &outcome),
+                StoreResult::kOk);
+    }
+  }
+  auto rows = [&] { return StoreQuery(config_, pg_.get(), "SELECT count(*) FROM lockouts"); };
+  ASSERT_EQ(rows(), "21");
+  TestClient c;
+  ASSERT_TRUE(c.Connect(lobby_->Port()));
+  uint16_t reason = 0;
+  EXPECT_EQ(c.Login("hugo", "wrong", false, &reason), kMessageAccessDenied);
+  EXPECT_EQ(reason, 3);
+  // This address's count and the account's, both fresh, are what is left.
+  for (int i = 0; i < 100 && rows() != "2"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(rows(), "2");
 }
 
 TEST_P(Admission, InvalidRegistrationDataClosesTheConnectionUnanswered) {
