@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/text.h"
 #include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
+#include "platform/win32/win32_window_record.h"
 
 struct PlatformFontRecord {
   HFONT font = nullptr;
@@ -151,6 +153,11 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
     std::memcpy(area + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(top + y) * width + left,
                 static_cast<size_t>(w) * 4);
   }
+  // Text in a window shown enlarged is drawn again at device resolution.
+  PlatformWindowRecord* shown = Win32Scale() > 1 ? Win32RecordOfBuffer(pixels) : nullptr;
+  if (shown && (shown->width != width || shown->height != height)) shown = nullptr;
+  Win32TextRun run;
+  if (shown) run.before.assign(area, area + static_cast<size_t>(w) * h);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldBitmap = SelectObject(dc, section);
   HGDIOBJ oldFont = SelectObject(dc, Win32FontOf(font));
@@ -171,6 +178,20 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
     uint32_t* out = pixels + static_cast<size_t>(top + y2) * width + left;
     const uint32_t* in = area + static_cast<size_t>(y2) * w;
     for (int32_t x2 = 0; x2 < w; ++x2) out[x2] = in[x2] & 0x00FFFFFFu;
+  }
+  if (shown && GetObjectA(Win32FontOf(font), sizeof run.font, &run.font)) {
+    run.area = RECT{left, top, right, bottom};
+    run.after.resize(static_cast<size_t>(w) * h);
+    for (int32_t y2 = 0; y2 < h; ++y2) {
+      std::memcpy(run.after.data() + static_cast<size_t>(y2) * w, pixels + static_cast<size_t>(top + y2) * width + left,
+                  static_cast<size_t>(w) * 4);
+    }
+    run.text.assign(text, static_cast<size_t>(n));
+    run.origin = POINT{x, y};
+    run.ascent = metrics.tmAscent;
+    run.lineHeight = metrics.tmHeight;
+    run.colour = RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+    shown->textOverlay.Add(std::move(run), Win32BufferView{pixels, width, height});
   }
   SelectObject(dc, oldFont);
   SelectObject(dc, oldBitmap);

@@ -203,6 +203,14 @@ void Win32AddLive(PlatformWindowRecord* record) {
 
 const std::vector<PlatformWindowRecord*>& Win32LiveRecords() { return g_live; }
 
+PlatformWindowRecord* Win32RecordOfBuffer(const uint32_t* pixels) {
+  if (!pixels) return nullptr;
+  for (PlatformWindowRecord* record : g_live) {
+    if (record->pixels == pixels) return record;
+  }
+  return nullptr;
+}
+
 bool Win32Report(PlatformWindowRecord* record, const PlatformInput& input) {
   const PlatformInputHandler target = record->handler ? record->handler : g_handler;
   if (!target || record->doomed) return false;
@@ -330,8 +338,13 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
       info.bmiHeader.biCompression = BI_RGB;
       // 0x00RRGGBB in memory is the DIB's blue, green, red, unused: no copy.
       const uint32_t* firstRow = record->pixels + static_cast<size_t>(inBuffer.top) * record->width;
+      const Win32BufferView buffer{record->pixels, record->width, record->height};
+      const int saved = SaveDC(dc);
+      record->textOverlay.Exclude(dc, buffer, inBuffer, Win32Scale());
       StretchDIBits(dc, covered.left, covered.top, covered.right - covered.left, covered.bottom - covered.top,
                     inBuffer.left, 0, w, h, firstRow, &info, DIB_RGB_COLORS, SRCCOPY);
+      RestoreDC(dc, saved);
+      record->textOverlay.Paint(dc, inBuffer, Win32Scale());
     }
   }
   // What the buffer does not cover shows white.
