@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 #include "platform/win32/win32_window_record.h"
@@ -135,20 +136,9 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   const int32_t w = right - left;
   const int32_t h = bottom - top;
 
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!section || !bits) {
-    if (section) DeleteObject(section);
-    return;
-  }
-  auto* area = static_cast<uint32_t*>(bits);
+  uint32_t* area = nullptr;
+  HBITMAP section = Win32BufferSection(w, h, &area);
+  if (!section) return;
   for (int32_t y = 0; y < h; ++y) {
     std::memcpy(area + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(top + y) * width + left,
                 static_cast<size_t>(w) * 4);

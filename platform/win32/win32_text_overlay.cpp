@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/win32/win32_dib.h"
+
 namespace {
 
 // A window redraws its few texts over and over, and a run whose pixels
@@ -104,20 +106,9 @@ void PaintRun(HDC dc, const Win32TextRun& run, const RECT& device, int32_t scale
   const int32_t w = run.area.right - run.area.left;
   const int32_t dw = whole.right - whole.left;
   const int32_t dh = whole.bottom - whole.top;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = dw;
-  info.bmiHeader.biHeight = -dh;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!section || !bits) {
-    if (section) DeleteObject(section);
-    return;
-  }
-  auto* out = static_cast<uint32_t*>(bits);
+  uint32_t* out = nullptr;
+  HBITMAP section = Win32BufferSection(dw, dh, &out);
+  if (!section) return;
   for (int32_t y = 0; y < dh; ++y) {
     const uint32_t* in = run.before.data() + static_cast<size_t>(y / scale) * w;
     uint32_t* row = out + static_cast<size_t>(y) * dw;

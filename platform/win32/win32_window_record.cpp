@@ -9,6 +9,7 @@
 
 #include "platform/control.h"
 #include "platform/win32/win32_callback_hold.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 
@@ -328,15 +329,8 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
       // for a top-down DIB, so a rectangle off the vertical centre would
       // show other rows. Describing only the rows asked for, from their
       // first, makes the source rectangle the DIB's full height: no
-      // direction left to get wrong.
-      BITMAPINFO info = {};
-      info.bmiHeader.biSize = sizeof info.bmiHeader;
-      info.bmiHeader.biWidth = record->width;
-      info.bmiHeader.biHeight = -h;  // top row first
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      // 0x00RRGGBB in memory is the DIB's blue, green, red, unused: no copy.
+      // direction left to get wrong. The buffer's own layout: no copy.
+      const BITMAPINFO info = Win32BufferInfo(record->width, h);
       const uint32_t* firstRow = record->pixels + static_cast<size_t>(inBuffer.top) * record->width;
       const Win32BufferView buffer{record->pixels, record->width, record->height};
       const int saved = SaveDC(dc);

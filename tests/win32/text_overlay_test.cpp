@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_text_overlay.h"
 #include "platform/win32/win32_window_record.h"
 #include "tests/support/toolkit_harness.h"
@@ -33,16 +34,7 @@ struct Surface {
   int32_t height;
 
   Surface(int32_t w, int32_t h) : width(w), height(h) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    pixels = static_cast<uint32_t*>(bits);
+    bitmap = Win32BufferSection(w, h, &pixels);
     dc = CreateCompatibleDC(nullptr);
     old = SelectObject(dc, bitmap);
     Fill(kMagenta);
