@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/win32/win32_dib.h"
@@ -33,6 +34,18 @@ BYTE FamilyOf(const char* face) {
   if (_stricmp(face, "Times New Roman") == 0) return FF_ROMAN;
   if (_stricmp(face, "Courier New") == 0) return FF_MODERN;
   return FF_SWISS;
+}
+
+// The pixels of r, from its first one, in rows stride apart.
+std::vector<uint32_t> Rows(const uint32_t* first, int32_t stride, const RECT& r) {
+  const size_t w = static_cast<size_t>(r.right - r.left);
+  std::vector<uint32_t> rows;
+  rows.reserve(w * static_cast<size_t>(r.bottom - r.top));
+  for (LONG y = 0; y < r.bottom - r.top; ++y) {
+    const uint32_t* row = first + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    rows.insert(rows.end(), row, row + w);
+  }
+  return rows;
 }
 
 int32_t Length(const char* text) {
@@ -147,7 +160,6 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   PlatformWindowRecord* shown = Win32Scale() > 1 ? Win32RecordOfBuffer(pixels) : nullptr;
   if (shown && (shown->width != width || shown->height != height)) shown = nullptr;
   Win32TextRun run;
-  if (shown) run.before.assign(area, area + static_cast<size_t>(w) * h);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldBitmap = SelectObject(dc, section);
   HGDIOBJ oldFont = SelectObject(dc, Win32FontOf(font));
@@ -162,6 +174,17 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   if (align == kPlatformTextRight) x = rect.right - size.cx;
   if (align == kPlatformTextCentre) x = rect.left + (rect.right - rect.left - size.cx) / 2;
   const int32_t y = rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2;
+  if (shown) {
+    // Glyphs reach a little past their cells at most (italics); the rest of
+    // the rectangle stays as it was and need not be kept.
+    const int64_t slack = metrics.tmHeight;
+    run.area = RECT{static_cast<LONG>(std::max<int64_t>(left, int64_t{x} - slack)),
+                    static_cast<LONG>(std::max<int64_t>(top, int64_t{y} - slack)),
+                    static_cast<LONG>(std::min<int64_t>(right, int64_t{x} + size.cx + slack)),
+                    static_cast<LONG>(std::min<int64_t>(bottom, int64_t{y} + metrics.tmHeight + slack))};
+    if (run.area.left >= run.area.right || run.area.top >= run.area.bottom) shown = nullptr;
+  }
+  if (shown) run.before = Rows(area + static_cast<size_t>(run.area.top - top) * w + (run.area.left - left), w, run.area);
   TextOutA(dc, x - left, y - top, text, n);
   GdiFlush();
   for (int32_t y2 = 0; y2 < h; ++y2) {
@@ -170,12 +193,7 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
     for (int32_t x2 = 0; x2 < w; ++x2) out[x2] = in[x2] & 0x00FFFFFFu;
   }
   if (shown && GetObjectA(Win32FontOf(font), sizeof run.font, &run.font)) {
-    run.area = RECT{left, top, right, bottom};
-    run.after.resize(static_cast<size_t>(w) * h);
-    for (int32_t y2 = 0; y2 < h; ++y2) {
-      std::memcpy(run.after.data() + static_cast<size_t>(y2) * w, pixels + static_cast<size_t>(top + y2) * width + left,
-                  static_cast<size_t>(w) * 4);
-    }
+    run.after = Rows(pixels + static_cast<size_t>(run.area.top) * width + run.area.left, width, run.area);
     run.text.assign(text, static_cast<size_t>(n));
     run.origin = POINT{x, y};
     run.ascent = metrics.tmAscent;
