@@ -7,10 +7,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
+#include "platform/win32/win32_window_record.h"
 
 struct PlatformFontRecord {
   HFONT font = nullptr;
@@ -30,6 +34,18 @@ BYTE FamilyOf(const char* face) {
   if (_stricmp(face, "Times New Roman") == 0) return FF_ROMAN;
   if (_stricmp(face, "Courier New") == 0) return FF_MODERN;
   return FF_SWISS;
+}
+
+// The pixels of r, from its first one, in rows stride apart.
+std::vector<uint32_t> Rows(const uint32_t* first, int32_t stride, const RECT& r) {
+  const size_t w = static_cast<size_t>(r.right - r.left);
+  std::vector<uint32_t> rows;
+  rows.reserve(w * static_cast<size_t>(r.bottom - r.top));
+  for (LONG y = 0; y < r.bottom - r.top; ++y) {
+    const uint32_t* row = first + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    rows.insert(rows.end(), row, row + w);
+  }
+  return rows;
 }
 
 int32_t Length(const char* text) {
@@ -133,24 +149,17 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   const int32_t w = right - left;
   const int32_t h = bottom - top;
 
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!section || !bits) {
-    if (section) DeleteObject(section);
-    return;
-  }
-  auto* area = static_cast<uint32_t*>(bits);
+  uint32_t* area = nullptr;
+  HBITMAP section = Win32BufferSection(w, h, &area);
+  if (!section) return;
   for (int32_t y = 0; y < h; ++y) {
     std::memcpy(area + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(top + y) * width + left,
                 static_cast<size_t>(w) * 4);
   }
+  // Text in a window shown enlarged is drawn again at device resolution.
+  PlatformWindowRecord* shown = Win32Scale() > 1 ? Win32RecordOfBuffer(pixels) : nullptr;
+  if (shown && (shown->width != width || shown->height != height)) shown = nullptr;
+  Win32TextRun run;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldBitmap = SelectObject(dc, section);
   HGDIOBJ oldFont = SelectObject(dc, Win32FontOf(font));
@@ -165,12 +174,32 @@ void PlatformTextDraw(uint32_t* pixels, int32_t width, int32_t height, const Pla
   if (align == kPlatformTextRight) x = rect.right - size.cx;
   if (align == kPlatformTextCentre) x = rect.left + (rect.right - rect.left - size.cx) / 2;
   const int32_t y = rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2;
+  if (shown) {
+    // Glyphs reach a little past their cells at most (italics); the rest of
+    // the rectangle stays as it was and need not be kept.
+    const int64_t slack = metrics.tmHeight;
+    run.area = RECT{static_cast<LONG>(std::max<int64_t>(left, int64_t{x} - slack)),
+                    static_cast<LONG>(std::max<int64_t>(top, int64_t{y} - slack)),
+                    static_cast<LONG>(std::min<int64_t>(right, int64_t{x} + size.cx + slack)),
+                    static_cast<LONG>(std::min<int64_t>(bottom, int64_t{y} + metrics.tmHeight + slack))};
+    if (run.area.left >= run.area.right || run.area.top >= run.area.bottom) shown = nullptr;
+  }
+  if (shown) run.before = Rows(area + static_cast<size_t>(run.area.top - top) * w + (run.area.left - left), w, run.area);
   TextOutA(dc, x - left, y - top, text, n);
   GdiFlush();
   for (int32_t y2 = 0; y2 < h; ++y2) {
     uint32_t* out = pixels + static_cast<size_t>(top + y2) * width + left;
     const uint32_t* in = area + static_cast<size_t>(y2) * w;
     for (int32_t x2 = 0; x2 < w; ++x2) out[x2] = in[x2] & 0x00FFFFFFu;
+  }
+  if (shown && GetObjectA(Win32FontOf(font), sizeof run.font, &run.font)) {
+    run.after = Rows(pixels + static_cast<size_t>(run.area.top) * width + run.area.left, width, run.area);
+    run.text.assign(text, static_cast<size_t>(n));
+    run.origin = POINT{x, y};
+    run.ascent = metrics.tmAscent;
+    run.lineHeight = metrics.tmHeight;
+    run.colour = RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+    shown->textOverlay.Add(std::move(run), Win32BufferView{pixels, width, height});
   }
   SelectObject(dc, oldFont);
   SelectObject(dc, oldBitmap);

@@ -278,6 +278,7 @@ void PlatformWindowSetBuffer(PlatformWindow window, const uint32_t* pixels, int3
                              int32_t height) {
   PlatformWindowRecord* record = Win32Live(window);
   if (!record) return;
+  record->textOverlay.Clear();
   const bool valid = pixels && width > 0 && height > 0;
   record->pixels = valid ? pixels : nullptr;
   record->width = valid ? width : 0;

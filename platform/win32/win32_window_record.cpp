@@ -9,6 +9,7 @@
 
 #include "platform/control.h"
 #include "platform/win32/win32_callback_hold.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_scale.h"
 #include "platform/win32/win32_state.h"
 
@@ -203,6 +204,14 @@ void Win32AddLive(PlatformWindowRecord* record) {
 
 const std::vector<PlatformWindowRecord*>& Win32LiveRecords() { return g_live; }
 
+PlatformWindowRecord* Win32RecordOfBuffer(const uint32_t* pixels) {
+  if (!pixels) return nullptr;
+  for (PlatformWindowRecord* record : g_live) {
+    if (record->pixels == pixels) return record;
+  }
+  return nullptr;
+}
+
 bool Win32Report(PlatformWindowRecord* record, const PlatformInput& input) {
   const PlatformInputHandler target = record->handler ? record->handler : g_handler;
   if (!target || record->doomed) return false;
@@ -320,18 +329,16 @@ void Win32PaintBuffer(PlatformWindowRecord* record, HDC dc, const RECT& rect) {
       // for a top-down DIB, so a rectangle off the vertical centre would
       // show other rows. Describing only the rows asked for, from their
       // first, makes the source rectangle the DIB's full height: no
-      // direction left to get wrong.
-      BITMAPINFO info = {};
-      info.bmiHeader.biSize = sizeof info.bmiHeader;
-      info.bmiHeader.biWidth = record->width;
-      info.bmiHeader.biHeight = -h;  // top row first
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      // 0x00RRGGBB in memory is the DIB's blue, green, red, unused: no copy.
+      // direction left to get wrong. The buffer's own layout: no copy.
+      const BITMAPINFO info = Win32BufferInfo(record->width, h);
       const uint32_t* firstRow = record->pixels + static_cast<size_t>(inBuffer.top) * record->width;
+      const Win32BufferView buffer{record->pixels, record->width, record->height};
+      const int saved = SaveDC(dc);
+      record->textOverlay.Exclude(dc, buffer, inBuffer, Win32Scale());
       StretchDIBits(dc, covered.left, covered.top, covered.right - covered.left, covered.bottom - covered.top,
                     inBuffer.left, 0, w, h, firstRow, &info, DIB_RGB_COLORS, SRCCOPY);
+      RestoreDC(dc, saved);
+      record->textOverlay.Paint(dc, inBuffer, Win32Scale());
     }
   }
   // What the buffer does not cover shows white.

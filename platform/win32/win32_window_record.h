@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/win32_access.h"
+#include "platform/win32/win32_text_overlay.h"
 #include "platform/window.h"
 
 struct PlatformWindowRecord {
@@ -29,6 +30,7 @@ struct PlatformWindowRecord {
   const uint32_t* pixels = nullptr;
   int32_t width = 0;
   int32_t height = 0;
+  Win32TextOverlay textOverlay;  // sharp text over the enlarged buffer
 
   // Controls only: the control's own window procedure behind our subclass.
   bool isControl = false;
@@ -64,6 +66,8 @@ PlatformWindowRecord* Win32Live(PlatformWindowRecord* record);
 void Win32AddLive(PlatformWindowRecord* record);
 // Every live record.
 const std::vector<PlatformWindowRecord*>& Win32LiveRecords();
+// The live window showing the buffer at pixels, or nullptr.
+PlatformWindowRecord* Win32RecordOfBuffer(const uint32_t* pixels);
 // Whether one of the program's windows kept on top (the information box) is
 // shown: what opens meanwhile for the person to answer joins that layer.
 bool Win32KeptOnTopShown();

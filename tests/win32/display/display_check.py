@@ -256,7 +256,8 @@ def peer_part(failures):
 
 def scale_part(failures):
     """SALVIND_SCALE=2: the gate twice its size, each pixel a 2 x 2 block; the
-    login window twice its size."""
+    login window twice its size; the information box's "Requesting access
+    ..." drawn by the program at the screen's resolution, not in blocks."""
     gate_png = os.path.join(WORK, "gate2.png")
     run(INSPECT, "file", os.path.join(STAGE, "data", "Salvind", "start.oim"), "--png", gate_png)
     gate = read_ppm(run("convert", gate_png, "-scale", "200%", "-depth", "8", "ppm:-"))
@@ -268,14 +269,69 @@ def scale_part(failures):
         problem = wait_for_picture("Gate", gate, "win32-gate-scale2.png")
         if problem:
             failures.append("gate at scale 2: " + problem)
-        if not wait_for_window("Login", (800, 520)):
+        login = wait_for_window("Login", (800, 520))
+        if not login:
             failures.append("login at scale 2: no window of 800 x 520")
-        else:
-            time.sleep(1.0)
-            save_shot("Login", "win32-login-scale2.png")
+            return
+        time.sleep(1.0)
+        save_shot("Login", "win32-login-scale2.png")
+        log_in(login, "alice", "secret7")
+        subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        problem = wait_for_sharp_text("Salvind", "win32-info-scale2.png")
+        if problem:
+            failures.append("information box at scale 2: " + problem)
     finally:
         stop(client)
         peer.close()
+
+
+def blocks_uniform(shown, w, x0, y0, x1, y1):
+    """Whether every 2 x 2 block from (x0, y0) to (x1, y1), even corners
+    counted from the window's, holds one colour."""
+    for y in range(y0, y1 - 1, 2):
+        for x in range(x0, x1 - 1, 2):
+            i, j = 3 * (y * w + x), 3 * ((y + 1) * w + x)
+            if not shown[i:i + 3] == shown[i + 3:i + 6] == shown[j:j + 3] == shown[j + 3:j + 6]:
+                return False
+    return True
+
+
+def sharp_text_problem(shown, w, h):
+    """Why the program's text in a window at scale 2 is not drawn at the
+    screen's resolution (inside its ink's box some 2 x 2 block mixed, outside
+    it every pixel one of a 2 x 2 block), or None."""
+    inked = [(x, y) for y in range(h) for x in range(w) if shown[3 * (y * w + x):3 * (y * w + x) + 3] != b"\xff\xff\xff"]
+    if not inked:
+        return "no text shown"
+    # The ink's box on even corners: the logical pixels the text touched.
+    left = min(x for x, _ in inked) // 2 * 2
+    top = min(y for _, y in inked) // 2 * 2
+    right = min(w, (max(x for x, _ in inked) + 2) // 2 * 2)
+    bottom = min(h, (max(y for _, y in inked) + 2) // 2 * 2)
+    if blocks_uniform(shown, w, left, top, right, bottom):
+        return "the text in %d x %d at (%d, %d) is made of 2 x 2 blocks" % (right - left, bottom - top, left, top)
+    outside = [(0, 0, w, top), (0, bottom, w, h), (0, top, left, bottom), (right, top, w, bottom)]
+    if not all(blocks_uniform(shown, w, *r) for r in outside):
+        return "pixels outside the text are not in 2 x 2 blocks"
+    return None
+
+
+def wait_for_sharp_text(title, shot):
+    """Waits until the window titled title shows its text sharp at scale 2;
+    why not otherwise."""
+    deadline = time.monotonic() + WAIT_SECONDS
+    problem = "never shown"
+    while time.monotonic() < deadline:
+        found = window_geometry(title)
+        if found:
+            _, x, y, w, h = found
+            _, _, shown = screen_area(x, y, w, h)
+            problem = sharp_text_problem(shown, w, h)
+            if not problem:
+                break
+        time.sleep(0.5)
+    save_shot(title, shot)
+    return problem
 
 
 def start_server(tls="demo"):
