@@ -109,8 +109,10 @@ ErrorCode InfoBoxInit(InfoBox* box, Window* parent, const char* text, uint16_t w
   box->optionMaximum = optionMaximum;
   box->optionValue = 0;
 
-  Redraw(box);
+  // The buffer belongs to the window before the first text is drawn into
+  // it, so that a window shown enlarged keeps that text sharp too.
   PlatformWindowSetBuffer(window, box->picture.pixels, box->picture.width, box->picture.height);
+  Redraw(box);
   PlatformWindowSetOuterRect(window, PlatformRect{left, top, left + width, top + height});
   return kErrorNone;
 }
