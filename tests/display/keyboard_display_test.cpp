@@ -44,7 +44,8 @@ class KeyboardRoad : public DemoServerScenario {
 
   // From the start of the client to the lobby by keys alone: Enter on the
   // gate; in the disclaimer PageDown, Tab round to the text, Home, Enter;
-  // name, Tab, password, Enter. The lobby with the keyboard, or 0 with a
+  // in the login window a detour by Shift+Tab to "New User" and back; name,
+  // Tab, password, Enter. The lobby with the keyboard, or 0 with a
   // failed test.
   XWindowId KeysToLobby(int port, const std::map<std::string, std::string>& environment = {}) {
     x_.MovePointer(1023, 767);
@@ -74,6 +75,26 @@ class KeyboardRoad : public DemoServerScenario {
 
     const XWindowId login = Window(kLoginTitleProtected, 5s);
     if (!login || !WaitForFocus(login)) return 0;
+    // Shift+Tab walks back from the name round the buttons (Quit, then New
+    // User); Space opens the New User window and Escape cancels it. The
+    // login window has the keyboard again, on "New User" as native dialogs
+    // leave it; Tab, Tab lead on by Quit to the name.
+    desktop_.Chord({"Shift_L", "Tab"});
+    desktop_.Chord({"Shift_L", "Tab"});
+    x_.PressKey("space");
+    const XWindowId newUser = Window("New User Information", 5s);
+    if (!newUser || !WaitForFocus(newUser)) {
+      ADD_FAILURE() << "Shift+Tab twice and Space open the New User window";
+      return 0;
+    }
+    x_.PressKey("Escape");
+    EXPECT_TRUE(x_.WaitUntilGone("New User Information", 5s)) << "Escape cancels it";
+    if (!WaitForFocus(login)) {
+      ADD_FAILURE() << "the login window has the keyboard again";
+      return 0;
+    }
+    x_.PressKey("Tab");
+    x_.PressKey("Tab");
     x_.Type("demo");
     x_.PressKey("Tab");
     x_.Type("orva");
